@@ -1,0 +1,18 @@
+#pragma once
+// The detail lines of a file's report block. Each line formatter returns one
+// line ending in CR LF, or the empty text when the fact is not available.
+
+#include <cstdint>
+#include <string>
+
+#ifdef _WIN32
+using NativeFileHandle = void*;  // HANDLE
+#else
+using NativeFileHandle = int;  // file descriptor
+#endif
+
+std::wstring FormatFileNameLine(const std::wstring& path, bool fullPath);
+std::wstring FormatFileSizeLine(std::int64_t size);
+std::wstring FormatFileVersionLine(const std::wstring& path);
+std::wstring FormatFileTimeLine(NativeFileHandle file);
+std::wstring FormatSpeed(std::int64_t bytes, std::int64_t elapsedMs);
