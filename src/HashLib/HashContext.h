@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "Crc32.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #include <wincrypt.h>  // CALG_MD5, CALG_SHA1, CALG_SHA_256
@@ -28,6 +30,17 @@ struct THashContext {
     bool HoldsHash = false;
 };
 
+// Begins the context for algId. True only when a service hash object was
+// created: CRC32 gives false although the context is ready, any other id
+// gives false and a context that yields no digest. Every begin with a service
+// id must be matched by HashFinal, the only operation that releases handles.
 bool HashInit(THashContext& ctx, std::uint32_t algId);
+
+// Adds count bytes. True only when the service took them; a CRC32 context
+// gives false although the bytes were added.
 bool HashUpdate(THashContext& ctx, const void* data, std::int32_t count);
+
+// Finishes the context and returns the digest as hex digits (upper or lower
+// case), or the empty text for a failed context or an unknown id. Releases
+// the service handles on every path.
 std::wstring HashFinal(THashContext& ctx, bool upperCase);

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the portable core natively (under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threaded parts also
+# under ThreadSanitizer), then the Windows build under Wine on a virtual display.
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+cd "$ROOT"
+"$ROOT/scripts/deps.sh" || exit 1
+
+jobs=$(nproc)
+failed=()
+
+run_suite() {  # preset, ctest args...
+    local preset=$1
+    shift
+    echo "== $preset: configure and build"
+    if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j"$jobs" >/dev/null; then
+        # Show the build errors.
+        cmake --build --preset "$preset" -j1 2>&1 | grep -E -A3 'error|Error' | head -60
+        failed+=("$preset (build)")
+        return
+    fi
+    echo "== $preset: tests"
+    ctest --preset "$preset" -j"$jobs" "$@" || failed+=("$preset")
+}
+
+run_suite native
+run_suite native-tsan -L threaded
+
+# shellcheck source=wine-env.sh
+source "$ROOT/scripts/wine-env.sh"
+wine_env_init wine-test
+trap wine_env_cleanup EXIT
+wine_env_start_xvfb
+wine_env_prepare_prefix
+# The Windows tests share one prefix and one display: run them one by one.
+jobs=1
+run_suite windows
+
+if ((${#failed[@]})); then
+    echo "FAILED: ${failed[*]}"
+    exit 1
+fi

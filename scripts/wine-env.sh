@@ -1,0 +1,61 @@
+# Sourced by the run and test scripts: a Wine prefix of the project's own,
+# the Chinese locale, and a virtual X display when asked for one.
+#   wine_env_init <prefix-name>   sets WINEPREFIX=build/<prefix-name> and the locale
+#   wine_env_start_xvfb           starts Xvfb on a free display number
+#   wine_env_prepare_prefix       creates the prefix on first use
+#   wine_env_cleanup              stops this prefix's wineserver and our Xvfb
+
+VARUDODI_ROOT=${VARUDODI_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+WINE_ENV_XVFB_PID=""
+
+wine_env_init() {
+    export WINEPREFIX="$VARUDODI_ROOT/build/$1"
+    export WINEDEBUG=-all
+    export WINEARCH=win64
+    export LANG=zh_CN.UTF-8
+    export LC_ALL=zh_CN.UTF-8
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+wine_env_start_xvfb() {
+    local n
+    for n in $(seq 90 199); do
+        if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            WINE_ENV_XVFB_PID=$!
+            export DISPLAY=":$n"
+            local i
+            for i in $(seq 1 100); do
+                [[ -e /tmp/.X11-unix/X$n ]] && return 0
+                sleep 0.1
+            done
+            echo "Xvfb did not start on :$n" >&2
+            return 1
+        fi
+    done
+    echo "no free X display number" >&2
+    return 1
+}
+
+wine_env_prepare_prefix() {
+    if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+        echo "Creating the Wine prefix $WINEPREFIX (first start takes a while)..."
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+    # Wine draws the frame and caption itself, also without a window manager.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
+}
+
+wine_env_cleanup() {
+    if [[ -n "${WINEPREFIX:-}" ]]; then
+        wineserver -k >/dev/null 2>&1 || true
+    fi
+    if [[ -n "$WINE_ENV_XVFB_PID" ]]; then
+        kill "$WINE_ENV_XVFB_PID" >/dev/null 2>&1 || true
+        wait "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+        WINE_ENV_XVFB_PID=""
+    fi
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Table-driven CRC-32 (IEEE 802.3, reflected polynomial 0xEDB88320), four
+// bytes per table step.
+
+#include <cstdint>
+
+// Eight 256-entry tables; Crc32Update reads tables 0 to 3. All zeros until
+// MakeCrc32Table has filled them.
+extern std::uint32_t Crc32Table[8][256];
+
+// Fills Crc32Table. Safe to call from any thread at any time: the tables are
+// built once, and later calls only wait for that first build to finish.
+void MakeCrc32Table();
+
+// Continues a CRC over count bytes at data. Start from 0; feeding the blocks
+// of a stream in order gives the CRC-32 of the whole stream, whatever the
+// split and the alignment. A null pointer or a count of 0 or less returns crc.
+std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t count);

@@ -1,0 +1,23 @@
+#pragma once
+// The platform's cryptographic service behind the MD5, SHA1 and SHA256
+// contexts: the CryptoAPI on Windows, libcrypto elsewhere. Each function
+// keeps the context's Holds flags in step with the handles it really holds.
+
+#include <cstdint>
+#include <vector>
+
+#include "HashContext.h"
+
+// Obtains a provider and a hash object for algId. Returns true only when the
+// hash object was created; whatever was obtained is recorded in the context.
+bool DigestBegin(THashContext& ctx, std::uint32_t algId);
+
+// Adds count bytes to the held hash object; true when the service took them.
+bool DigestAdd(THashContext& ctx, const void* data, std::int32_t count);
+
+// Reads the digest of the held hash object; false when the service fails.
+bool DigestRead(THashContext& ctx, std::vector<std::uint8_t>& digest);
+
+// Releases the hash object, then the provider, whichever of them is held,
+// and clears the handles and the Holds flags.
+void DigestRelease(THashContext& ctx) noexcept;

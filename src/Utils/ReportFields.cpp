@@ -1,0 +1,64 @@
+#include "ReportFields.h"
+
+#include "DateTimeText.h"
+#include "FileFacts.h"
+#include "LocaleSettings.h"
+#include "NumberText.h"
+
+namespace {
+
+constexpr const wchar_t* kLineEnd = L"\r\n";
+
+// Where the name of a file begins: after a directory or drive separator.
+#ifdef _WIN32
+constexpr const wchar_t* kNameSeparators = L"\\:";
+#else
+constexpr const wchar_t* kNameSeparators = L"\\:/";
+#endif
+
+std::wstring NameOf(const std::wstring& path) {
+    const auto separator = path.find_last_of(kNameSeparators);
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+}  // namespace
+
+std::wstring FormatFileNameLine(const std::wstring& path, bool fullPath) {
+    return L"文件名称: " + (fullPath ? path : NameOf(path)) + kLineEnd;
+}
+
+std::wstring FormatFileSizeLine(std::int64_t size) {
+    const auto settings = CurrentLocaleSettings();
+    return L"文件大小: " + ShortSizeText(size, *settings) + L" (" +
+           GroupThousands(static_cast<double>(size), settings->ThousandsSeparator) + L" 字节)" +
+           kLineEnd;
+}
+
+std::wstring FormatFileVersionLine(const std::wstring& path) {
+    const auto version = ReadFileVersion(path);
+    if (!version) {
+        return {};
+    }
+    return L"文件版本: " + FileVersionText(*version) + kLineEnd;
+}
+
+std::wstring FormatFileTimeLine(NativeFileHandle file) {
+    const auto written = ReadLastWriteLocalTime(file);
+    if (!written) {
+        return {};
+    }
+    const auto settings = CurrentLocaleSettings();
+    return L"修改时间: " +
+           FormatDateTimePattern(L"yyyy年mm月dd日，HH:MM:ss", *written, settings->TimeSeparator) +
+           kLineEnd;
+}
+
+std::wstring FormatSpeed(std::int64_t bytes, std::int64_t elapsedMs) {
+    if (elapsedMs <= 1000) {
+        return {};
+    }
+    const double megabytesPerSecond =
+        static_cast<double>(bytes) / static_cast<double>(elapsedMs) / 1000.0;
+    const auto settings = CurrentLocaleSettings();
+    return L" (" + FixedTwoDecimals(megabytesPerSecond, settings->DecimalSeparator) + L" MB/s)";
+}

@@ -1,0 +1,125 @@
+// The Windows file system of the folder scan: FindFirstFileExW listings with
+// the attribute rule of each pass, and identities from the opened target.
+
+#include "FolderScanWin32.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "FolderScanFileSystem.h"
+
+namespace {
+
+// Below this length every file API takes a plain path (the folder APIs stop
+// 12 characters short of MAX_PATH to leave room for an 8.3 name).
+constexpr std::size_t kPlainPathLimit = MAX_PATH - 12;
+
+struct FindCloser {
+    void operator()(HANDLE find) const { ::FindClose(find); }
+};
+using UniqueFind = std::unique_ptr<void, FindCloser>;
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+using UniqueObject = std::unique_ptr<void, HandleCloser>;
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+    return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
+}
+
+class TWin32Listing : public TDirectoryListing {
+public:
+    TWin32Listing(UniqueFind find, const WIN32_FIND_DATAW& first, TScanPass pass)
+        : find_(std::move(find)), data_(first), pass_(pass) {}
+
+    bool Next(std::wstring& name) override {
+        for (;;) {
+            if (!firstPending_ && !::FindNextFileW(find_.get(), &data_)) return false;
+            firstPending_ = false;
+            // The subfolder pass sees an entry only when it carries neither
+            // the hidden nor the system attribute.
+            if (pass_ == TScanPass::Subfolders &&
+                (data_.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+                continue;
+            }
+            name = data_.cFileName;
+            return true;
+        }
+    }
+
+private:
+    UniqueFind find_;
+    WIN32_FIND_DATAW data_;
+    TScanPass pass_;
+    bool firstPending_ = true;
+};
+
+class TWin32FileSystem : public TFileSystem {
+public:
+    wchar_t Separator() const override { return L'\\'; }
+
+    std::unique_ptr<TDirectoryListing> List(const std::wstring& folder, TScanPass pass) override {
+        WIN32_FIND_DATAW first{};
+        UniqueFind find(::FindFirstFileExW(ApiPath(folder + L"\\*.*").c_str(), FindExInfoBasic, &first,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (find.get() == INVALID_HANDLE_VALUE) {
+            find.release();
+            return nullptr;
+        }
+        return std::make_unique<TWin32Listing>(std::move(find), first, pass);
+    }
+
+    // GetFileAttributesW describes a link or junction itself, not what it
+    // points to; opening the path (without FILE_FLAG_OPEN_REPARSE_POINT)
+    // follows every link to the final target, whose attributes, volume and
+    // file index then tell what the path names.
+    TPathInfo Inspect(const std::wstring& path) override {
+        const std::wstring apiPath = ApiPath(path);
+        UniqueObject target(::CreateFileW(apiPath.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (target.get() == INVALID_HANDLE_VALUE) {
+            target.release();
+        } else {
+            BY_HANDLE_FILE_INFORMATION info{};
+            if (::GetFileInformationByHandle(target.get(), &info)) {
+                if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {TPathKind::File, {}};
+                return {TPathKind::Folder,
+                        TFolderIdentity{info.dwVolumeSerialNumber,
+                                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow}};
+            }
+        }
+        // The target cannot be opened: files the system keeps locked, such
+        // as the page file, or a link whose target is gone or out of reach.
+        // The entry's own attributes still tell a file from a folder, but a
+        // folder link that cannot be followed names no folder.
+        const DWORD attributes = ::GetFileAttributesW(apiPath.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return {};
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {TPathKind::File, {}};
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return {};
+        return {TPathKind::Folder, {}};
+    }
+};
+
+}  // namespace
+
+std::wstring ApiPath(const std::wstring& path) {
+    if (path.size() < kPlainPathLimit || StartsWith(path, L"\\\\?\\")) return path;
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::vector<wchar_t> buffer(needed);
+    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
+    if (length == 0 || length >= needed) return path;
+    const std::wstring full(buffer.data(), length);
+    if (StartsWith(full, L"\\\\.\\") || StartsWith(full, L"\\\\?\\")) return full;
+    if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+TFileSystem& PlatformFileSystem() {
+    static TWin32FileSystem fileSystem;
+    return fileSystem;
+}

@@ -1,0 +1,139 @@
+// The job's services on POSIX systems: open/fstat/read/close, page-aligned
+// heap memory, the monotonic clock and strerror.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "ErrorReason.h"
+#include "JobPlatform.h"
+#include "Utf8Text.h"
+
+namespace {
+
+constexpr std::size_t kPageSize = 4096;
+
+// errno after a failed call, never 0, so that a failure never reads as
+// success.
+ErrorCode FailureCode() { return errno != 0 ? static_cast<ErrorCode>(errno) : EIO; }
+
+// strerror_r comes in a GNU flavour (returns the text) and an XSI one
+// (fills the buffer); both are handled.
+const char* MessageOf(char* result, const char*) { return result; }
+const char* MessageOf(int result, const char* buffer) { return result == 0 ? buffer : nullptr; }
+
+class PosixJobFile final : public JobFile {
+public:
+    explicit PosixJobFile(int descriptor) : descriptor_(descriptor) {}
+    ~PosixJobFile() override { ::close(descriptor_); }
+    PosixJobFile(const PosixJobFile&) = delete;
+    PosixJobFile& operator=(const PosixJobFile&) = delete;
+
+    ErrorCode GetSize(std::int64_t& size) override {
+        struct stat info {};
+        if (::fstat(descriptor_, &info) != 0) {
+            return FailureCode();
+        }
+        size = static_cast<std::int64_t>(info.st_size);
+        return 0;
+    }
+
+    // Fills the buffer unless the file ends first, like ReadFile does on a
+    // file.
+    ErrorCode Read(void* buffer, std::uint32_t size, std::uint32_t& bytesRead) override {
+        bytesRead = 0;
+        std::uint32_t filled = 0;
+        while (filled < size) {
+            const ssize_t got = ::read(descriptor_, static_cast<char*>(buffer) + filled, size - filled);
+            if (got < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return FailureCode();
+            }
+            if (got == 0) {
+                break;
+            }
+            filled += static_cast<std::uint32_t>(got);
+        }
+        bytesRead = filled;
+        return 0;
+    }
+
+    NativeFileHandle Handle() const override { return descriptor_; }
+
+private:
+    int descriptor_;
+};
+
+class PosixJobPlatform final : public JobPlatform {
+public:
+    ErrorCode OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) override {
+        const int descriptor = ::open(WideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+        if (descriptor < 0) {
+            return FailureCode();
+        }
+        std::unique_ptr<PosixJobFile> opened;
+        try {
+            opened = std::make_unique<PosixJobFile>(descriptor);
+        } catch (...) {
+            ::close(descriptor);
+            throw;
+        }
+        // A folder opens here but is no file to hash, as on Windows.
+        struct stat info {};
+        if (::fstat(descriptor, &info) != 0) {
+            return FailureCode();
+        }
+        if (S_ISDIR(info.st_mode)) {
+            return EISDIR;
+        }
+        ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
+        file = std::move(opened);
+        return 0;
+    }
+
+    ErrorCode AllocateBuffer(std::size_t size, std::byte*& buffer) override {
+        const std::size_t rounded = (size + kPageSize - 1) / kPageSize * kPageSize;
+        buffer = static_cast<std::byte*>(std::aligned_alloc(kPageSize, rounded));
+        return buffer != nullptr ? 0 : ENOMEM;
+    }
+
+    void FreeBuffer(std::byte* buffer) noexcept override { std::free(buffer); }
+
+    std::uint32_t TickCount() override {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                        static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+        return static_cast<std::uint32_t>(ms);
+    }
+
+    std::wstring ErrorReason(ErrorCode code) override {
+        return ComposeErrorReason(
+            code, [](ErrorCode wanted, MessageLanguage) -> std::optional<std::wstring> {
+                // The program leaves the C library in its "C" locale, whose
+                // texts are the English ones: one lookup serves both.
+                char buffer[256] = {};
+                const char* text =
+                    MessageOf(::strerror_r(static_cast<int>(wanted), buffer, sizeof buffer), buffer);
+                if (text == nullptr) {
+                    return std::nullopt;
+                }
+                return Utf8ToWide(text);
+            });
+    }
+};
+
+}  // namespace
+
+JobPlatform& SystemJobPlatform() {
+    static PosixJobPlatform platform;
+    return platform;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The texts the hash job composes for a file's report block, apart from the
+// detail lines that the report fields format.
+
+#include <cstdint>
+#include <string>
+
+// The labels of the two-line error blocks.
+inline constexpr const wchar_t* kOpenFailureLabel = L"打开失败：";
+inline constexpr const wchar_t* kSizeFailureLabel = L"获取文件大小失败：";
+inline constexpr const wchar_t* kReadFailureLabel = L"读取失败：";
+
+// "<label>%s\r\n错误原因：%s\r\n" with the path as stored in the queue.
+std::wstring FormatFailureBlock(const wchar_t* label, const std::wstring& path,
+                                const std::wstring& reason);
+
+// "%s<name>: %s\r\n": appends one digest line, e.g. "MD5: " and the digest.
+void AppendDigestLine(std::wstring& text, const wchar_t* name, const std::wstring& digest);
+
+// "%s计算时间: %fs%s\r\n": the seconds with two decimals and the given
+// decimal separator, the letter s, then the speed text.
+void AppendCalcTimeLine(std::wstring& text, double seconds, const std::wstring& decimalSeparator,
+                        const std::wstring& speed);

@@ -1,0 +1,97 @@
+#pragma once
+// The program's thread pool: a fixed set of worker threads that run tasks.
+// A task is created from a procedure, started, and can be asked to cancel;
+// cancellation is cooperative, the procedure looks at its own status. A
+// thread that waits for a set of tasks runs those of them that no worker has
+// taken yet, so that waiting never leaves a core idle.
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <thread>
+#include <vector>
+
+enum class TaskStatus { Created, WaitingToRun, Running, Completed, Cancelled, Faulted };
+
+class Task;
+using TaskHandle = std::shared_ptr<Task>;
+// The procedure receives its own task, to read whether it was cancelled.
+using TaskProcedure = std::function<void(const Task& self)>;
+
+class Task {
+public:
+    explicit Task(TaskProcedure procedure);
+    Task(const Task&) = delete;
+    Task& operator=(const Task&) = delete;
+
+    // Cancelled from the moment cancellation was requested, also while the
+    // procedure still runs; otherwise the task's phase, or Faulted when the
+    // procedure ended by an exception.
+    TaskStatus Status() const;
+    // Requests cancellation. The procedure still runs when it has not begun:
+    // it decides itself what a request means, so it always reaches its end.
+    void Cancel();
+    bool CancellationRequested() const;
+    // True once the procedure has returned or thrown.
+    bool Finished() const;
+    // The exception that ended the procedure, if any; valid once Finished.
+    std::exception_ptr Failure() const;
+    // Blocks until the procedure has returned or thrown.
+    void WaitFinished() const;
+
+private:
+    friend class ThreadPool;
+    enum class Phase { Created, Queued, Running, Done };
+
+    void MarkQueued();
+    bool TryClaim();  // Queued to Running; true for exactly one caller
+    void Execute();   // runs the claimed procedure and publishes the end
+
+    TaskProcedure procedure_;
+    std::atomic<Phase> phase_{Phase::Created};
+    std::atomic<bool> cancelRequested_{false};
+    std::exception_ptr failure_;  // written before phase_ becomes Done
+    mutable std::mutex doneMutex_;
+    mutable std::condition_variable done_;
+};
+
+class ThreadPool {
+public:
+    explicit ThreadPool(unsigned workerCount);
+    // Runs what is still queued, then joins the workers.
+    ~ThreadPool();
+    ThreadPool(const ThreadPool&) = delete;
+    ThreadPool& operator=(const ThreadPool&) = delete;
+
+    // The shared pool of the program, created on first use.
+    static ThreadPool& Default();
+    // The hardware's concurrency, at least 2.
+    static unsigned DefaultWorkerCount();
+
+    unsigned WorkerCount() const { return static_cast<unsigned>(workers_.size()); }
+
+    // A task that does not run before Start.
+    static TaskHandle Create(TaskProcedure procedure);
+    void Start(const TaskHandle& task);
+    // Create and Start in one.
+    TaskHandle Run(TaskProcedure procedure);
+
+    // Blocks without time-out until every task of the set has finished,
+    // running the ones no worker has taken yet on the calling thread. Then
+    // rethrows the first failure among them, in the set's order.
+    void WaitForAll(std::span<const TaskHandle> tasks);
+
+private:
+    void WorkerLoop();
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<TaskHandle> queue_;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};

@@ -1,0 +1,71 @@
+#include "UiCallQueue.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+UiCallQueue::UiCallQueue(WakeCallback wake)
+    : uiThread_(std::this_thread::get_id()), wake_(std::move(wake)) {}
+
+void UiCallQueue::Call(std::function<void()> procedure) {
+    if (OnUiThread()) {
+        procedure();
+        return;
+    }
+    PendingCall call{std::move(procedure), nullptr, false};
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(&call);
+    }
+    try {
+        wake_();
+    } catch (...) {
+        // Not woken: withdraw the call unless the UI thread already took it.
+        std::unique_lock lock(mutex_);
+        auto queued = std::find(queue_.begin(), queue_.end(), &call);
+        if (queued != queue_.end()) {
+            queue_.erase(queued);
+            throw;
+        }
+        callDone_.wait(lock, [&call] { return call.done; });
+        throw;
+    }
+    std::unique_lock lock(mutex_);
+    callDone_.wait(lock, [&call] { return call.done; });
+    lock.unlock();
+    if (call.failure) {
+        std::rethrow_exception(call.failure);
+    }
+}
+
+std::size_t UiCallQueue::RunPending() {
+    if (!OnUiThread()) {
+        throw std::logic_error("RunPending is for the UI thread");
+    }
+    std::size_t ran = 0;
+    for (;;) {
+        PendingCall* call = nullptr;
+        {
+            std::lock_guard lock(mutex_);
+            if (queue_.empty()) {
+                return ran;
+            }
+            call = queue_.front();
+            queue_.pop_front();
+        }
+        try {
+            call->procedure();
+        } catch (...) {
+            // Belongs to the caller, who raises it again.
+            call->failure = std::current_exception();
+        }
+        {
+            std::lock_guard lock(mutex_);
+            call->done = true;
+        }
+        // The caller's record may vanish as soon as it sees done; notify on
+        // the queue's own condition variable, never through the record.
+        callDone_.notify_all();
+        ++ran;
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Registry keys owned by RAII handles, and the few operations the settings and
+// the context-menu verb need.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class UniqueRegKey {
+  public:
+    UniqueRegKey() = default;
+    explicit UniqueRegKey(HKEY key) : key_(key) {}
+    ~UniqueRegKey() { Reset(); }
+    UniqueRegKey(UniqueRegKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
+    UniqueRegKey& operator=(UniqueRegKey&& other) noexcept;
+    UniqueRegKey(const UniqueRegKey&) = delete;
+    UniqueRegKey& operator=(const UniqueRegKey&) = delete;
+
+    HKEY Get() const { return key_; }
+    explicit operator bool() const { return key_ != nullptr; }
+    void Reset();
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+// Opens an existing key; empty when it cannot be opened.
+UniqueRegKey OpenRegKey(HKEY parent, const std::wstring& path, REGSAM access);
+
+// Opens a key for writing (non-volatile, full access), creating it when
+// missing; empty when it can be neither opened nor created.
+UniqueRegKey CreateRegKey(HKEY parent, const std::wstring& path);
+
+// True when the key can be opened with the given rights.
+bool RegKeyExists(HKEY parent, const std::wstring& path, REGSAM access);
+
+// Writes a REG_SZ value, terminating NUL included in the data; an empty name
+// writes the key's default value. Throws Win32Error on failure.
+void WriteRegString(HKEY key, const std::wstring& name, const std::wstring& value);
+
+// Writes a REG_DWORD value. Throws Win32Error on failure.
+void WriteRegDword(HKEY key, const std::wstring& name, std::uint32_t value);
+
+// Deletes a key together with all its subkeys, the subkeys first. False when
+// the key is missing or any part of it cannot be deleted.
+bool DeleteRegKeyTree(HKEY parent, const std::wstring& path);

@@ -1,0 +1,32 @@
+#include "SettingsStoresWin32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "IniPath.h"
+#include "Win32Error.h"
+
+SettingsStoresWin32::SettingsStoresWin32(const std::wstring& executablePath)
+    : iniPath_(IniPathForExecutable(executablePath)), ini_(iniPath_) {}
+
+bool SettingsStoresWin32::IniFileExists() {
+    return FileExists(iniPath_);
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring CurrentExecutablePath() {
+    // Long paths do not fit MAX_PATH: grow until the name is not truncated.
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (length == 0) throw Win32Error(GetLastError());
+        if (length < size) return std::wstring(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}

@@ -1,0 +1,26 @@
+#include "ShellLinkWin32.h"
+
+#include <objidl.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include "ComPtrWin32.h"
+#include "ShellIntegration.h"
+#include "Win32Error.h"
+
+void CreateShortcut(const std::wstring& targetPath, const std::wstring& linkPath) {
+    ComPtr<IShellLinkW> link;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  link.PutVoid());
+    if (FAILED(hr)) throw Win32Error(static_cast<DWORD>(hr));
+    ComPtr<IPersistFile> file;
+    hr = link->QueryInterface(IID_IPersistFile, file.PutVoid());
+    if (FAILED(hr)) throw Win32Error(static_cast<DWORD>(hr));
+
+    // The results are not checked here: the caller tests for the file.
+    link->SetPath(targetPath.c_str());
+    link->SetWorkingDirectory(FolderPartOf(targetPath).c_str());
+    link->SetDescription(kShortcutDescription);
+    link->SetIconLocation(targetPath.c_str(), 0);
+    file->Save(linkPath.c_str(), FALSE);
+}

@@ -1,0 +1,186 @@
+#pragma once
+// The main window: one top-level window with the result view, the option
+// check boxes, the progress bar, the compare row and the button row. Its
+// methods are grouped by concern in the FormMain*.cpp files of src/ui,
+// src/job and src/settings.
+
+#include <windows.h>
+#include <shobjidl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Win32Raii.h"
+
+enum class TControlKind { Label, CheckBox, Button, Edit, ProgressBar, RichEdit };
+
+enum TAnchor : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+// Settings of a common file dialog, kept between uses during a run.
+struct TFileDialog {
+    std::wstring Filter;      // "description|pattern|..." pairs
+    std::wstring DefaultExt;  // without the dot
+    std::wstring FileName;    // initial name; the chosen name after a successful run
+    int FilterIndex = 1;      // 1-based, as the dialog reports it
+    std::vector<std::wstring> Files;  // every chosen name, full paths
+};
+
+// An item of a popup menu.
+struct TMenuItem {
+    UINT Id = 0;
+    const wchar_t* Caption = L"";
+};
+
+// One child control of the window, with what the layout and the handlers
+// need to know about it.
+struct TControl {
+    const wchar_t* Name = L"";
+    TControlKind Kind = TControlKind::Label;
+    HWND Handle = nullptr;
+    int Id = 0;
+    int Tag = 0;
+    RECT Bounds{};  // client coordinates at creation, after scaling
+    unsigned Anchors = 0;
+
+    bool Enabled() const { return ::IsWindowEnabled(Handle) != FALSE; }
+    void SetEnabled(bool enabled) const { ::EnableWindow(Handle, enabled ? TRUE : FALSE); }
+    bool Checked() const;
+    void SetChecked(bool checked) const;
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& text) const;
+};
+
+class TFormMain {
+public:
+    TFormMain();
+    ~TFormMain();
+    TFormMain(const TFormMain&) = delete;
+    TFormMain& operator=(const TFormMain&) = delete;
+
+    // Creates the window and its controls, runs FormCreate and shows the
+    // window. `arguments` are the command-line arguments after the program.
+    void Create(const std::vector<std::wstring>& arguments, int showCommand);
+    HWND Handle() const { return handle_; }
+
+    // Controls, in declaration order.
+    TControl RichEdit1, CB_MD5, CB_SHA1, CB_SHA256, CB_CRC32, Lb3, ProgressBar, Lb4, Ed_ComText,
+        Btn_ComText, Btn_Browse, Btn_Clear, Btn_Copy, Btn_Save, Btn_Stop, Btn_Exit;
+    TFileDialog OpenDialog1, SaveDialog1;
+    UniqueMenu PopupMenu1;
+    TMenuItem Pop_Copy, Pop_Clear, N2, Pop_All;
+    TControl Lb1, CB_Path, CB_Size, CB_Ver, CB_Time, Lb2, CB_CalcTime, CB_Upcase;
+
+    // Every control in creation order; loops over the window's components
+    // visit them in this order.
+    std::vector<TControl*> Components;
+
+    // Window events.
+    void FormCreate();
+    void FormClose();
+    void FormCanResize(int& NewWidth, int& NewHeight, bool& Resize);
+    void WMDropFiles(HDROP drop);
+    void WMSysCommand(WPARAM command);
+
+    // The hash job and its display.
+    void StartHash();
+    void StopHash();
+    void SynchronizeResult(const std::wstring& Result);
+    void UpdateProgress(int position);
+    void SetTaskbarProgress(std::int64_t Pos);
+    void DisableControls();
+    void EnableControls();
+
+    // Intakes.
+    void AddFolder(const std::wstring& folder);
+    void Btn_BrowseClick();
+
+    // Result view commands.
+    void Btn_ComTextClick();
+    void Btn_ClearClick();
+    void Btn_CopyClick();
+    void Btn_SaveClick();
+    void RichEdit1ContextPopup(POINT screenPoint);
+    void Pop_CopyClick();
+    void Pop_ClearClick();
+    void Pop_AllClick();
+
+    // Job controls.
+    void Btn_StopClick();
+    void Btn_ExitClick();
+
+    // Settings: 0 loads, 1 saves.
+    void LoadSaveSettings(std::int16_t mode);
+
+    // Window properties the settings read and set.
+    int Width() const;
+    int Height() const;
+    void SetWidth(int width);
+    void SetHeight(int height);
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState state);
+    void SetStayOnTop(bool onTop);
+
+    // Processes every pending message without waiting for new ones.
+    void ProcessMessages();
+    // Shows an error that escaped an event handler; the program goes on.
+    void ShowException(const std::exception& error) const;
+
+    std::vector<std::wstring> Arguments;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool HandleCommand(int id, int notification);
+    // The steps of FormCreate and FormClose that belong to the job, the
+    // settings and the shell integration.
+    void CreateFileQueue();
+    void InitializeFileListLock();
+    void LoadSettingsAndSnapshot();
+    void ExtendSystemMenu();
+    void QueueCommandLine();
+    void FreeFileQueue();
+    void SaveSettingsIfChanged();
+    void CreateControls();
+    void LayoutControls(int clientWidth, int clientHeight);
+    int Scale(int value) const { return ::MulDiv(value, dpi_, 96); }
+
+    HWND handle_ = nullptr;
+    int dpi_ = 96;
+    SIZE designClient_{};  // client size the control bounds were laid out for
+    UniqueGdiObject font_;
+    UniqueGdiObject viewFont_;
+    UniqueModule richEditLibrary_;
+    bool shown_ = false;
+    bool closing_ = false;
+    TWindowState pendingState_ = TWindowState::wsNormal;
+};
+
+// The window instance; set before the window is created, so that a job
+// started while the window is being set up already reaches its controls.
+extern TFormMain* FormMain;
+
+// The taskbar button's progress, where the platform offers ITaskbarList4.
+// In a namespace of its own: the shell headers declare a class of that name.
+namespace MainUnit {
+extern ComPtr<ITaskbarList4> TaskbarList;
+}
+
+// Raised for errors with a text meant for the user's error box.
+class TAppError : public std::exception {
+public:
+    explicit TAppError(std::wstring message);
+    const wchar_t* Message() const { return message_.c_str(); }
+    const char* what() const noexcept override { return utf8_.c_str(); }
+
+private:
+    std::wstring message_;
+    std::string utf8_;
+};
+
+// The caption and version shown in the title bar.
+constexpr const wchar_t* kAppTitle = L"Varudodi";
+constexpr const wchar_t* kAppVersion = L"1.4.2";

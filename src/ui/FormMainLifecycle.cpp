@@ -1,0 +1,68 @@
+// Start-up and shutdown of the main window, and its minimum size.
+
+#include "FormMain.h"
+
+#include <shellapi.h>
+
+
+namespace {
+
+constexpr int kMinOuterWidth = 511;
+constexpr int kMinOuterHeight = 397;
+
+// {56FDF344-FD6D-11D0-958A-006097C9A090}
+constexpr CLSID kClsidTaskbarList = {0x56FDF344, 0xFD6D, 0x11D0, {0x95, 0x8A, 0x00, 0x60, 0x97, 0xC9, 0xA0, 0x90}};
+// {C43DC798-95D1-4BEA-9030-BB99E2983A1A}
+constexpr IID kIidTaskbarList4 = {0xC43DC798, 0x95D1, 0x4BEA, {0x90, 0x30, 0xBB, 0x99, 0xE2, 0x98, 0x3A, 0x1A}};
+
+DWORD PlatformMajorVersion() {
+    // GetVersionEx is capped by the manifest; RtlGetVersion tells the truth.
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll")) {
+        auto rtlGetVersion =
+            reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")));
+        if (rtlGetVersion && rtlGetVersion(&info) == 0) return info.dwMajorVersion;
+    }
+    return 6;
+}
+
+// The taskbar list where the platform offers it with ITaskbarList4; left
+// empty otherwise, without a message: there is then no taskbar progress.
+ComPtr<ITaskbarList4> CreateTaskbarList() {
+    ComPtr<ITaskbarList4> list;
+    if (PlatformMajorVersion() <= 5) return list;
+    ComPtr<IUnknown> object;
+    if (FAILED(::CoCreateInstance(kClsidTaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                  object.PutVoid()))) {
+        return list;
+    }
+    if (FAILED(object.As(list, kIidTaskbarList4))) list.Reset();
+    return list;
+}
+
+}  // namespace
+
+void TFormMain::FormCreate() {
+    ::SetWindowTextW(handle_, (std::wstring(kAppTitle) + L" " + kAppVersion).c_str());
+    CreateFileQueue();
+    ::DragAcceptFiles(handle_, TRUE);
+    InitializeFileListLock();
+    MainUnit::TaskbarList = CreateTaskbarList();
+    LoadSettingsAndSnapshot();
+    ExtendSystemMenu();
+    QueueCommandLine();
+}
+
+void TFormMain::FormClose() {
+    StopHash();
+    FreeFileQueue();
+    SaveSettingsIfChanged();
+}
+
+void TFormMain::FormCanResize(int& NewWidth, int& NewHeight, bool& Resize) {
+    if (NewWidth < kMinOuterWidth) NewWidth = kMinOuterWidth;
+    if (NewHeight < kMinOuterHeight) NewHeight = kMinOuterHeight;
+    Resize = true;
+}

@@ -1,0 +1,60 @@
+// Program entry: COM for the UI thread, the main window, the message loop.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FormMain.h"
+
+namespace {
+
+std::vector<std::wstring> CommandLineArguments() {
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!argv) return arguments;
+    for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
+    ::LocalFree(argv);
+    return arguments;
+}
+
+int RunMessageLoop(HWND window) {
+    MSG msg;
+    BOOL result;
+    while ((result = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        if (result == -1) return 1;
+        if (!::IsWindow(window) || !::IsDialogMessageW(window, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    ComApartment com;
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+
+    // The window itself owns the taskbar button (it is a top-level window
+    // without owner), so the taskbar progress shows on it.
+    auto form = std::make_unique<TFormMain>();
+    FormMain = form.get();
+    try {
+        form->Create(CommandLineArguments(), showCommand);
+    } catch (const std::exception& error) {
+        form->ShowException(error);
+        return 1;
+    }
+    RunMessageLoop(form->Handle());
+    form.reset();
+    FormMain = nullptr;
+    MainUnit::TaskbarList.Reset();
+    return 0;
+}

@@ -1,0 +1,305 @@
+#include "JobFakes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "HashContext.h"
+
+void EventLog::Add(std::string event) {
+    std::lock_guard lock(mutex_);
+    events_.push_back(std::move(event));
+}
+
+std::vector<std::string> EventLog::Events() const {
+    std::lock_guard lock(mutex_);
+    return events_;
+}
+
+std::size_t EventLog::Count(const std::string& prefix) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<std::size_t>(std::count_if(
+        events_.begin(), events_.end(), [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }));
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) {
+        out += (c < 0x80) ? static_cast<char>(c) : '?';
+    }
+    return out;
+}
+
+std::uint8_t PatternByte(std::uint64_t offset, std::uint8_t seed) {
+    // Varies within and across chunks, so a lost, repeated or reordered
+    // chunk changes every digest.
+    return static_cast<std::uint8_t>(((offset * 2654435761u) >> 13) ^ (offset >> 20) ^ seed);
+}
+
+void FillPattern(std::uint8_t* out, std::uint64_t offset, std::size_t count, std::uint8_t seed) {
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = PatternByte(offset + i, seed);
+    }
+}
+
+FakeFileSpec SizedFile(std::int64_t size, std::uint8_t seed) {
+    FakeFileSpec spec;
+    spec.reportedSize = size;
+    spec.length = size;
+    spec.seed = seed;
+    return spec;
+}
+
+NativeFileHandle NoNativeHandle() {
+#ifdef _WIN32
+    return nullptr;
+#else
+    return -1;
+#endif
+}
+
+class FakeJobFile final : public JobFile {
+public:
+    FakeJobFile(FakeJobPlatform& platform, std::wstring path, FakeFileSpec spec)
+        : platform_(platform), path_(std::move(path)), spec_(spec) {}
+
+    ~FakeJobFile() override {
+        platform_.log_.Add("close:" + Narrow(path_));
+        std::lock_guard lock(platform_.mutex_);
+        --platform_.openFiles_;
+    }
+
+    ErrorCode GetSize(std::int64_t& size) override {
+        platform_.log_.Add("size:" + Narrow(path_));
+        if (spec_.sizeError != 0) {
+            return spec_.sizeError;
+        }
+        size = spec_.reportedSize;
+        return 0;
+    }
+
+    ErrorCode Read(void* buffer, std::uint32_t size, std::uint32_t& bytesRead) override {
+        const int number = reads_++;
+        ErrorCode error = 0;
+        bytesRead = 0;
+        if (number == spec_.failingRead) {
+            error = spec_.readError;
+            platform_.log_.Add("read:" + Narrow(path_) + ":failed");
+        } else {
+            const std::int64_t left = std::max<std::int64_t>(0, spec_.length - offset_);
+            bytesRead = static_cast<std::uint32_t>(std::min<std::int64_t>(left, size));
+            FillPattern(static_cast<std::uint8_t*>(buffer), static_cast<std::uint64_t>(offset_),
+                        bytesRead, spec_.seed);
+            offset_ += bytesRead;
+            platform_.log_.Add("read:" + Narrow(path_) + ":" + std::to_string(bytesRead));
+        }
+        if (platform_.afterRead) {
+            platform_.afterRead(path_, number);
+        }
+        return error;
+    }
+
+    NativeFileHandle Handle() const override { return NoNativeHandle(); }
+
+private:
+    FakeJobPlatform& platform_;
+    std::wstring path_;
+    FakeFileSpec spec_;
+    std::int64_t offset_ = 0;
+    int reads_ = 0;
+};
+
+FakeJobPlatform::~FakeJobPlatform() {
+    EXPECT_EQ(openFiles_, 0) << "a file was left open";
+    EXPECT_EQ(heldBuffers_, 0) << "a chunk buffer was left allocated";
+}
+
+void FakeJobPlatform::AddFile(const std::wstring& path, FakeFileSpec spec) {
+    std::lock_guard lock(mutex_);
+    files_[path] = spec;
+}
+
+ErrorCode FakeJobPlatform::OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) {
+    log_.Add("open:" + Narrow(path));
+    FakeFileSpec spec;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = files_.find(path);
+        if (found == files_.end()) {
+            return kMissingFileError;
+        }
+        spec = found->second;
+        if (spec.openError != 0) {
+            return spec.openError;
+        }
+        ++openFiles_;
+    }
+    file = std::make_unique<FakeJobFile>(*this, path, spec);
+    return 0;
+}
+
+ErrorCode FakeJobPlatform::AllocateBuffer(std::size_t size, std::byte*& buffer) {
+    if (allocationError != 0) {
+        log_.Add("alloc:failed");
+        return allocationError;
+    }
+    buffer = new std::byte[size];
+    log_.Add("alloc");
+    std::lock_guard lock(mutex_);
+    ++heldBuffers_;
+    return 0;
+}
+
+void FakeJobPlatform::FreeBuffer(std::byte* buffer) noexcept {
+    delete[] buffer;
+    log_.Add("free");
+    std::lock_guard lock(mutex_);
+    --heldBuffers_;
+}
+
+std::uint32_t FakeJobPlatform::TickCount() {
+    std::lock_guard lock(mutex_);
+    if (!ticking_) {
+        ticking_ = true;
+        nextTick_ = firstTick;
+    }
+    const std::uint32_t now = nextTick_;
+    nextTick_ += tickStep;
+    return now;
+}
+
+std::wstring FakeJobPlatform::ErrorReason(ErrorCode code) {
+    return L"reason " + std::to_wstring(code);
+}
+
+int FakeJobPlatform::OpenFiles() const {
+    std::lock_guard lock(mutex_);
+    return openFiles_;
+}
+
+int FakeJobPlatform::HeldBuffers() const {
+    std::lock_guard lock(mutex_);
+    return heldBuffers_;
+}
+
+void FakeJobWindow::CheckThread() {
+    if (std::this_thread::get_id() != uiThread_) {
+        ++callsOffUiThread;
+    }
+}
+
+void FakeJobWindow::DisableControls() {
+    CheckThread();
+    ++disableCalls;
+    log_.Add("disable");
+}
+
+JobOptions FakeJobWindow::ReadJobOptions() {
+    CheckThread();
+    return options;
+}
+
+void FakeJobWindow::SynchronizeResult(const std::wstring& Result) {
+    CheckThread();
+    results.push_back(Result);
+    log_.Add("result:" + Narrow(Result.substr(0, Result.find(L'\r'))));
+    if (onResult) {
+        onResult(Result);
+    }
+}
+
+void FakeJobWindow::UpdateProgress(int position) {
+    CheckThread();
+    positions.push_back(position);
+    log_.Add("progress:" + std::to_string(position));
+    if (onProgress) {
+        onProgress(position);
+    }
+}
+
+void FakeJobWindow::EnableControls() {
+    CheckThread();
+    ++enableCalls;
+    log_.Add("enable");
+    if (onEnable) {
+        onEnable();
+    }
+}
+
+JobOptions AlgorithmOptions(bool md5, bool sha1, bool sha256, bool crc32) {
+    JobOptions options;
+    options.MD5 = md5;
+    options.SHA1 = sha1;
+    options.SHA256 = sha256;
+    options.CRC32 = crc32;
+    options.Path = true;
+    return options;
+}
+
+JobOptions AllAlgorithms() { return AlgorithmOptions(true, true, true, true); }
+
+JobHarness::JobHarness() : ui([this] { Wake(); }) {}
+
+JobHarness::~JobHarness() {
+    EXPECT_FALSE(JobRunning(queue)) << "a job was left running";
+    EXPECT_EQ(window.callsOffUiThread, 0) << "the window was called off the UI thread";
+}
+
+void JobHarness::Queue(std::vector<std::wstring> paths) {
+    FileListGuard guard(queue.FileListLock);
+    for (std::wstring& path : paths) {
+        queue.FileList.push_back(std::move(path));
+    }
+}
+
+TaskHandle JobHarness::Start() { return StartHashJob(queue, window, ui, platform, pool); }
+
+void JobHarness::PumpUntilIdle() {
+    while (JobRunning(queue)) {
+        {
+            std::unique_lock lock(wakeMutex_);
+            // The time-out only notices the job's end, which posts nothing.
+            wakeSignal_.wait_for(lock, std::chrono::milliseconds(5), [this] { return woken_; });
+            woken_ = false;
+        }
+        ui.RunPending();
+    }
+    ui.RunPending();
+}
+
+void JobHarness::RunJob() {
+    Start();
+    PumpUntilIdle();
+}
+
+void JobHarness::Wake() {
+    {
+        std::lock_guard lock(wakeMutex_);
+        woken_ = true;
+    }
+    wakeSignal_.notify_one();
+}
+
+Digests PatternDigests(std::int64_t length, std::uint8_t seed, bool upper) {
+    THashContext md5, sha1, sha256, crc32;
+    HashInit(md5, CALG_MD5);
+    HashInit(sha1, CALG_SHA1);
+    HashInit(sha256, CALG_SHA_256);
+    HashInit(crc32, CALG_CRC32);
+    // Blocks of a size unrelated to the job's chunks.
+    std::vector<std::uint8_t> block(1000003);
+    for (std::int64_t offset = 0; offset < length;) {
+        const auto count =
+            static_cast<std::int32_t>(std::min<std::int64_t>(length - offset, block.size()));
+        FillPattern(block.data(), static_cast<std::uint64_t>(offset), static_cast<std::size_t>(count),
+                    seed);
+        for (THashContext* context : {&md5, &sha1, &sha256, &crc32}) {
+            HashUpdate(*context, block.data(), count);
+        }
+        offset += count;
+    }
+    return {HashFinal(md5, upper), HashFinal(sha1, upper), HashFinal(sha256, upper),
+            HashFinal(crc32, upper)};
+}

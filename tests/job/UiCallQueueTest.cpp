@@ -1,0 +1,116 @@
+#include "UiCallQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The test thread is the UI thread; it serves calls until `done` is ready.
+template <typename T>
+void ServeUntil(UiCallQueue& ui, std::future<T>& done) {
+    while (done.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+        ui.RunPending();
+    }
+}
+
+TEST(UiCallQueueTest, OnTheUiThreadACallRunsAtOnceWithoutWaking) {
+    int wakes = 0;
+    UiCallQueue ui([&] { ++wakes; });
+    EXPECT_TRUE(ui.OnUiThread());
+    int ran = 0;
+    ui.Call([&] { ++ran; });
+    EXPECT_EQ(ran, 1);
+    EXPECT_EQ(wakes, 0);
+    EXPECT_EQ(ui.RunPending(), 0u);
+}
+
+TEST(UiCallQueueTest, OnTheUiThreadAFailureReachesTheCaller) {
+    UiCallQueue ui([] {});
+    EXPECT_THROW(ui.Call([] { throw std::out_of_range("view full"); }), std::out_of_range);
+}
+
+TEST(UiCallQueueTest, AnotherThreadBlocksUntilTheUiThreadHasRunTheCall) {
+    std::atomic<int> wakes{0};
+    UiCallQueue ui([&] { ++wakes; });
+    const auto uiThread = std::this_thread::get_id();
+    std::vector<std::string> order;  // touched on the UI thread only
+    std::atomic<bool> returned{false};
+
+    auto caller = std::async(std::launch::async, [&] {
+        EXPECT_FALSE(ui.OnUiThread());
+        for (int i = 0; i < 3; ++i) {
+            ui.Call([&order, &uiThread, i] {
+                EXPECT_EQ(std::this_thread::get_id(), uiThread);
+                order.push_back("call " + std::to_string(i));
+            });
+        }
+        returned = true;
+    });
+    // Not served yet: the caller must still be waiting on its first call.
+    while (wakes == 0) {
+        std::this_thread::yield();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(returned);
+    EXPECT_TRUE(order.empty());
+
+    ServeUntil(ui, caller);
+    caller.get();
+    EXPECT_EQ(order, (std::vector<std::string>{"call 0", "call 1", "call 2"}));
+    EXPECT_EQ(wakes, 3);
+}
+
+TEST(UiCallQueueTest, AFailureOnTheUiThreadIsRaisedAgainInTheCaller) {
+    UiCallQueue ui([] {});
+    auto caller = std::async(std::launch::async, [&] {
+        try {
+            ui.Call([] { throw std::length_error("no room for the block"); });
+        } catch (const std::length_error& error) {
+            return std::string(error.what());
+        }
+        return std::string("nothing raised");
+    });
+    ServeUntil(ui, caller);
+    EXPECT_EQ(caller.get(), "no room for the block");
+}
+
+TEST(UiCallQueueTest, ACallRunWhileTheUiThreadServesCallsIsServedToo) {
+    // A procedure that processes messages itself (as the stop loop and the
+    // folder scans do) serves the calls queued meanwhile.
+    std::atomic<int> wakes{0};
+    UiCallQueue ui([&] { ++wakes; });
+    std::vector<int> order;
+
+    auto first = std::async(std::launch::async, [&] {
+        ui.Call([&] {
+            while (wakes < 2) {
+                std::this_thread::yield();
+            }
+            ui.RunPending();  // nested: runs the second call
+            order.push_back(1);
+        });
+    });
+    while (wakes < 1) {
+        std::this_thread::yield();
+    }
+    auto second = std::async(std::launch::async, [&] { ui.Call([&] { order.push_back(2); }); });
+    ServeUntil(ui, first);
+    ServeUntil(ui, second);
+    first.get();
+    second.get();
+    EXPECT_EQ(order, (std::vector<int>{2, 1}));
+}
+
+TEST(UiCallQueueTest, RunPendingIsRefusedOffTheUiThread) {
+    UiCallQueue ui([] {});
+    auto other = std::async(std::launch::async, [&] { return ui.RunPending(); });
+    EXPECT_THROW(other.get(), std::logic_error);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#pragma once
+// Looks at a running Varudodi window from outside its process: finds the
+// window, reads the result view, waits until no job runs, closes it.
+
+#include <windows.h>
+
+#include <string>
+
+namespace probe {
+
+// The main window of a running instance, or nullptr after the time-out.
+HWND WaitForMainWindow(DWORD timeoutMs, DWORD processId = 0);
+
+// The child control whose caption is exactly `caption`, or nullptr.
+HWND FindChildByCaption(HWND window, const std::wstring& caption);
+// The first child of the given window class, or nullptr.
+HWND FindChildByClass(HWND window, const std::wstring& className);
+
+HWND ResultView(HWND window);
+HWND StopButton(HWND window);
+
+std::wstring WindowText(HWND window);
+
+// True while the window shows no running job: either no job has started
+// (result view and start/stop button disabled) or the start/stop button
+// offers to start again.
+bool IsIdle(HWND window);
+// Waits until the window has been idle for `settleMs` in a row.
+bool WaitForIdle(HWND window, DWORD timeoutMs, DWORD settleMs = 300);
+
+// Asks the window to close and waits until it is gone.
+bool CloseAndWait(HWND window, DWORD timeoutMs);
+
+std::string ToUtf8(const std::wstring& text);
+
+}  // namespace probe

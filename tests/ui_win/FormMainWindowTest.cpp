@@ -1,0 +1,239 @@
+// The main window as it stands at start: every control, the result view's
+// placeholder, the anchors, the minimum size and a clean close.
+
+#include <richedit.h>
+
+#include <array>
+
+#include "FormFixture.h"
+
+namespace {
+
+struct ExpectedControl {
+    TControl TFormMain::*Member;
+    const wchar_t* ClassName;
+    const wchar_t* Text;
+    RECT Bounds;  // left, top, right, bottom at 96 DPI
+    bool Enabled;
+    int Check;  // -1: not a check box
+};
+
+const std::array<ExpectedControl, 24> kExpected{{
+    {&TFormMain::Lb3, L"Static", L"进度：", {14, 273, 50, 286}, true, -1},
+    {&TFormMain::Lb4, L"Static", L"比较：", {14, 297, 50, 310}, true, -1},
+    {&TFormMain::Lb1, L"Static", L"设置：", {14, 221, 50, 234}, true, -1},
+    {&TFormMain::Lb2, L"Static", L"算法：", {14, 245, 50, 258}, true, -1},
+    {&TFormMain::CB_MD5, L"Button", L"MD5", {56, 243, 94, 260}, true, BST_CHECKED},
+    {&TFormMain::CB_SHA1, L"Button", L"SHA1", {128, 243, 170, 260}, true, BST_CHECKED},
+    {&TFormMain::CB_CRC32, L"Button", L"CRC32", {272, 243, 322, 260}, true, BST_CHECKED},
+    {&TFormMain::ProgressBar, L"msctls_progress32", L"", {56, 273, 479, 287}, true, -1},
+    {&TFormMain::Ed_ComText, L"Edit", L"", {56, 294, 417, 315}, true, -1},
+    {&TFormMain::Btn_ComText, L"Button", L"查找(&F)", {424, 293, 480, 316}, false, -1},
+    {&TFormMain::Btn_Browse, L"Button", L"浏览(&B)...", {14, 326, 83, 349}, true, -1},
+    {&TFormMain::Btn_Clear, L"Button", L"清除(&E)", {89, 326, 158, 349}, false, -1},
+    {&TFormMain::Btn_Copy, L"Button", L"复制(&C)", {164, 326, 233, 349}, false, -1},
+    {&TFormMain::Btn_Save, L"Button", L"保存(&S)", {239, 326, 308, 349}, false, -1},
+    {&TFormMain::Btn_Stop, L"Button", L"停止(&A)", {337, 326, 406, 349}, false, -1},
+    {&TFormMain::Btn_Exit, L"Button", L"退出(&X)", {411, 326, 480, 349}, true, -1},
+    {&TFormMain::RichEdit1, L"RICHEDIT50W", nullptr, {8, 8, 487, 209}, false, -1},
+    {&TFormMain::CB_SHA256, L"Button", L"SHA256", {200, 243, 256, 260}, true, BST_CHECKED},
+    {&TFormMain::CB_Path, L"Button", L"文件路径", {56, 219, 122, 236}, true, BST_CHECKED},
+    {&TFormMain::CB_Size, L"Button", L"文件大小", {128, 219, 194, 236}, true, BST_CHECKED},
+    {&TFormMain::CB_Ver, L"Button", L"文件版本", {200, 219, 266, 236}, true, BST_CHECKED},
+    {&TFormMain::CB_Time, L"Button", L"修改时间", {272, 219, 338, 236}, true, BST_CHECKED},
+    {&TFormMain::CB_CalcTime, L"Button", L"计算时间", {344, 219, 410, 236}, true, BST_UNCHECKED},
+    {&TFormMain::CB_Upcase, L"Button", L"结果大写", {416, 219, 482, 236}, true, BST_UNCHECKED},
+}};
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+
+class MainWindowTest : public FormFixture {};
+
+TEST_F(MainWindowTest, EveryControlStandsAsDesigned) {
+    CreateForm();
+    ASSERT_EQ(form_->Components.size(), kExpected.size());
+    for (std::size_t i = 0; i < kExpected.size(); ++i) {
+        const ExpectedControl& want = kExpected[i];
+        const TControl& control = form_.get()->*want.Member;
+        SCOPED_TRACE(testing::Message() << "control " << i);
+        EXPECT_EQ(form_->Components[i], &control) << "creation order";
+        EXPECT_EQ(_wcsicmp(ClassOf(control.Handle).c_str(), want.ClassName), 0);
+        if (want.Text) {
+            EXPECT_EQ(control.Caption(), want.Text);
+        }
+        const RECT r = ClientRectOf(control.Handle);
+        EXPECT_EQ(r.left, want.Bounds.left);
+        EXPECT_EQ(r.top, want.Bounds.top);
+        EXPECT_EQ(r.right, want.Bounds.right);
+        EXPECT_EQ(r.bottom, want.Bounds.bottom);
+        EXPECT_EQ(control.Enabled(), want.Enabled);
+        if (want.Check >= 0) {
+            EXPECT_EQ(::SendMessageW(control.Handle, BM_GETCHECK, 0, 0), want.Check);
+        }
+    }
+    EXPECT_EQ(form_->Btn_Stop.Tag, 0);
+}
+
+TEST_F(MainWindowTest, CaptionClientSizeAndFonts) {
+    CreateForm();
+    wchar_t caption[64] = {};
+    ::GetWindowTextW(form_->Handle(), caption, 64);
+    EXPECT_STREQ(caption, L"Varudodi 1.4.2");
+    RECT client{};
+    ::GetClientRect(form_->Handle(), &client);
+    EXPECT_EQ(client.right, 495);
+    EXPECT_EQ(client.bottom, 358);
+    EXPECT_TRUE(::GetWindowLongPtrW(form_->Handle(), GWL_STYLE) & WS_THICKFRAME);
+    EXPECT_TRUE(::GetWindowLongPtrW(form_->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
+
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form_->Btn_Exit.Handle, WM_GETFONT, 0, 0)), sizeof(font),
+                 &font);
+    EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+    EXPECT_EQ(font.lfHeight, -11);
+    EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
+    // The view's own font: 11 pixels are 165 twips at 96 DPI.
+    CHARFORMAT2W viewFont{};
+    viewFont.cbSize = sizeof(viewFont);
+    ::SendMessageW(form_->RichEdit1.Handle, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&viewFont));
+    EXPECT_STREQ(viewFont.szFaceName, L"Tahoma");
+    EXPECT_NEAR(viewFont.yHeight, 165, 15);
+    EXPECT_EQ(viewFont.bCharSet, GB2312_CHARSET);
+}
+
+TEST_F(MainWindowTest, TabOrderFollowsTheDesign) {
+    CreateForm();
+    const std::vector<const TControl*> expected = {
+        &form_->RichEdit1,  &form_->CB_MD5,    &form_->CB_SHA1,   &form_->CB_CRC32,   &form_->ProgressBar,
+        &form_->Ed_ComText, &form_->Btn_ComText, &form_->Btn_Browse, &form_->Btn_Clear, &form_->Btn_Copy,
+        &form_->Btn_Save,   &form_->Btn_Stop,  &form_->Btn_Exit,  &form_->CB_SHA256,  &form_->CB_Path,
+        &form_->CB_Size,    &form_->CB_Ver,    &form_->CB_Time,   &form_->CB_CalcTime, &form_->CB_Upcase,
+    };
+    std::vector<HWND> zOrder;
+    for (HWND child = ::GetWindow(form_->Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        for (const TControl* control : expected) {
+            if (control->Handle == child) zOrder.push_back(child);
+        }
+    }
+    ASSERT_EQ(zOrder.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(zOrder[i], expected[i]->Handle) << "position " << i;
+    // Labels and the progress bar are never tab stops; the others are.
+    EXPECT_FALSE(::GetWindowLongPtrW(form_->Lb1.Handle, GWL_STYLE) & WS_TABSTOP);
+    EXPECT_TRUE(::GetWindowLongPtrW(form_->Btn_Exit.Handle, GWL_STYLE) & WS_TABSTOP);
+}
+
+TEST_F(MainWindowTest, ResultViewShowsTheCentredPlaceholder) {
+    CreateForm();
+    HWND view = form_->RichEdit1.Handle;
+    EXPECT_EQ(ViewText(), L"\r\n\r\n\r\n\r\n请拖拽文件或者文件夹到这里进行校验 ...");
+    EXPECT_FALSE(::IsWindowEnabled(view));
+    const LONG_PTR style = ::GetWindowLongPtrW(view, GWL_STYLE);
+    EXPECT_TRUE(style & ES_READONLY);
+    EXPECT_TRUE(style & ES_MULTILINE);
+    EXPECT_TRUE(style & WS_VSCROLL);
+    EXPECT_TRUE(style & WS_HSCROLL);
+    EXPECT_FALSE(style & ES_AUTOHSCROLL) << "lines wrap at the view's width";
+    EXPECT_TRUE(::GetWindowLongPtrW(view, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(::SendMessageW(view, EM_GETTEXTMODE, 0, 0) & TM_PLAINTEXT, TM_PLAINTEXT);
+    EXPECT_GT(::SendMessageW(view, EM_GETLIMITTEXT, 0, 0), 64 * 1024 * 1024);
+    PARAFORMAT2 paragraph{};
+    paragraph.cbSize = sizeof(paragraph);
+    ::SendMessageW(view, EM_SETSEL, 20, 20);
+    ::SendMessageW(view, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
+    EXPECT_EQ(paragraph.wAlignment, PFA_CENTER);
+}
+
+TEST_F(MainWindowTest, AnchorsKeepDistancesWhenTheWindowGrows) {
+    CreateForm();
+    const RECT view = ClientRectOf(form_->RichEdit1.Handle);
+    const RECT bar = ClientRectOf(form_->ProgressBar.Handle);
+    const RECT browse = ClientRectOf(form_->Btn_Browse.Handle);
+    const RECT exit = ClientRectOf(form_->Btn_Exit.Handle);
+    const RECT label = ClientRectOf(form_->Lb1.Handle);
+    ::SetWindowPos(form_->Handle(), nullptr, 0, 0, form_->Width() + 100, form_->Height() + 60,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    Pump(20);
+    const RECT view2 = ClientRectOf(form_->RichEdit1.Handle);
+    EXPECT_EQ(view2.left, view.left);
+    EXPECT_EQ(view2.top, view.top);
+    EXPECT_EQ(view2.right, view.right + 100);
+    EXPECT_EQ(view2.bottom, view.bottom + 60);
+    const RECT bar2 = ClientRectOf(form_->ProgressBar.Handle);
+    EXPECT_EQ(bar2.left, bar.left);
+    EXPECT_EQ(bar2.right, bar.right + 100);
+    EXPECT_EQ(bar2.top, bar.top + 60);
+    const RECT browse2 = ClientRectOf(form_->Btn_Browse.Handle);
+    EXPECT_EQ(browse2.left, browse.left);
+    EXPECT_EQ(browse2.top, browse.top + 60);
+    const RECT exit2 = ClientRectOf(form_->Btn_Exit.Handle);
+    EXPECT_EQ(exit2.left, exit.left + 100);
+    EXPECT_EQ(exit2.top, exit.top + 60);
+    EXPECT_EQ(exit2.right - exit2.left, exit.right - exit.left);
+    const RECT label2 = ClientRectOf(form_->Lb1.Handle);
+    EXPECT_EQ(label2.top, label.top + 60);
+}
+
+TEST_F(MainWindowTest, OuterSizeNeverGoesBelowTheMinimum) {
+    CreateForm();
+    struct Case {
+        int Width, Height, WantWidth, WantHeight;
+    };
+    const Case cases[] = {
+        {300, 200, 511, 397}, {510, 600, 511, 600}, {700, 396, 700, 397}, {-5, -5, 511, 397}, {640, 480, 640, 480},
+    };
+    for (const Case& c : cases) {
+        ::SetWindowPos(form_->Handle(), nullptr, 0, 0, c.Width, c.Height, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_EQ(form_->Width(), c.WantWidth) << c.Width << "x" << c.Height;
+        EXPECT_EQ(form_->Height(), c.WantHeight) << c.Width << "x" << c.Height;
+    }
+    form_->SetWidth(100);
+    EXPECT_EQ(form_->Width(), 511);
+    MINMAXINFO info{};
+    ::SendMessageW(form_->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 511);
+    EXPECT_EQ(info.ptMinTrackSize.y, 397);
+}
+
+TEST_F(MainWindowTest, FormCanResizeRaisesOnlyWhatIsTooSmall) {
+    TFormMain form;
+    struct Case {
+        int Width, Height, WantWidth, WantHeight;
+    };
+    const Case cases[] = {{0, 0, 511, 397}, {511, 397, 511, 397}, {-2147483647 - 1, 1000, 511, 1000}, {2000, 396, 2000, 397}};
+    for (const Case& c : cases) {
+        int width = c.Width, height = c.Height;
+        bool resize = true;
+        form.FormCanResize(width, height, resize);
+        EXPECT_EQ(width, c.WantWidth);
+        EXPECT_EQ(height, c.WantHeight);
+        EXPECT_TRUE(resize);
+    }
+}
+
+TEST_F(MainWindowTest, WindowIsCentredAndOwnsItsTaskbarButton) {
+    CreateForm();
+    RECT r{};
+    ::GetWindowRect(form_->Handle(), &r);
+    EXPECT_NEAR((r.left + r.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((r.top + r.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+    EXPECT_EQ(::GetWindow(form_->Handle(), GW_OWNER), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(form_->Handle()));
+    EXPECT_NE(::GetClassLongPtrW(form_->Handle(), GCLP_HICON), 0) << "MAINICON";
+}
+
+TEST_F(MainWindowTest, CloseDestroysTheWindowAndAsksTheLoopToEnd) {
+    CreateForm();
+    HWND hwnd = form_->Handle();
+    ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 0u) << "exit code";
+}
+
+}  // namespace
