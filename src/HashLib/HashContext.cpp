@@ -15,13 +15,13 @@ bool IsServiceAlgorithm(std::uint32_t algId) {
 // Releases the service handles when HashFinal leaves, by return or by an
 // exception from the digest buffer or the text.
 class ReleaseOnExit {
-public:
+  public:
     explicit ReleaseOnExit(THashContext& ctx) : ctx_(ctx) {}
     ~ReleaseOnExit() { DigestRelease(ctx_); }
     ReleaseOnExit(const ReleaseOnExit&) = delete;
     ReleaseOnExit& operator=(const ReleaseOnExit&) = delete;
 
-private:
+  private:
     THashContext& ctx_;
 };
 

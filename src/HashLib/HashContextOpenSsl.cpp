@@ -19,8 +19,12 @@ const char* DigestName(std::uint32_t algId) {
     }
 }
 
-EVP_MD* ProviderOf(const THashContext& ctx) { return reinterpret_cast<EVP_MD*>(ctx.hProv); }
-EVP_MD_CTX* HashOf(const THashContext& ctx) { return reinterpret_cast<EVP_MD_CTX*>(ctx.hHash); }
+EVP_MD* ProviderOf(const THashContext& ctx) {
+    return reinterpret_cast<EVP_MD*>(ctx.hProv);
+}
+EVP_MD_CTX* HashOf(const THashContext& ctx) {
+    return reinterpret_cast<EVP_MD_CTX*>(ctx.hHash);
+}
 
 }  // namespace
 

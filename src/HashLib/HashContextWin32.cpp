@@ -1,13 +1,17 @@
 // MD5, SHA1 and SHA256 through the CryptoAPI with an AES-capable provider.
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
 
 #include "DigestBackend.h"
 
 namespace {
 
-HCRYPTPROV ProviderOf(const THashContext& ctx) { return static_cast<HCRYPTPROV>(ctx.hProv); }
-HCRYPTHASH HashOf(const THashContext& ctx) { return static_cast<HCRYPTHASH>(ctx.hHash); }
+HCRYPTPROV ProviderOf(const THashContext& ctx) {
+    return static_cast<HCRYPTPROV>(ctx.hProv);
+}
+HCRYPTHASH HashOf(const THashContext& ctx) {
+    return static_cast<HCRYPTHASH>(ctx.hHash);
+}
 
 }  // namespace
 

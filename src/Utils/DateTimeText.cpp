@@ -26,8 +26,8 @@ std::wstring FormatDateTimePattern(std::wstring_view pattern, const CalendarTime
         const wchar_t c = pattern[i];
         const auto letter = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
         std::size_t run = 1;
-        while (i + run < pattern.size() &&
-               std::towlower(static_cast<wint_t>(pattern[i + run])) == static_cast<wint_t>(letter)) {
+        while (i + run < pattern.size() && std::towlower(static_cast<wint_t>(pattern[i + run])) ==
+                                               static_cast<wint_t>(letter)) {
             ++run;
         }
         const std::size_t width = run >= 2 ? 2 : 1;

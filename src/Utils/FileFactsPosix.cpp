@@ -17,8 +17,9 @@ namespace {
 
 // A file opened read-only, closed on every path.
 class ReadOnlyFile final : public ByteSource {
-public:
-    explicit ReadOnlyFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  public:
+    explicit ReadOnlyFile(const std::string& path)
+        : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
     ~ReadOnlyFile() override {
         if (fd_ >= 0) {
             close(fd_);
@@ -49,7 +50,7 @@ public:
         return true;
     }
 
-private:
+  private:
     int fd_;
 };
 

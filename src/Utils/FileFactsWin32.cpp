@@ -1,7 +1,7 @@
 // File facts through the shell's size text, the version API and the file
 // time services.
-#include <windows.h>
 #include <shlwapi.h>
+#include <windows.h>
 #include <winver.h>
 
 #include <cstring>
@@ -51,6 +51,6 @@ std::optional<CalendarTime> ReadLastWriteLocalTime(NativeFileHandle file) {
         !FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &fields)) {
         return std::nullopt;
     }
-    return CalendarTime{fields.wYear, fields.wMonth, fields.wDay,
+    return CalendarTime{fields.wYear, fields.wMonth,  fields.wDay,
                         fields.wHour, fields.wMinute, fields.wSecond};
 }

@@ -35,7 +35,9 @@ void InstallLocaleSettings(LocaleSettings settings) {
     // The old snapshot is released after the lock, by the last reader.
 }
 
-void RefreshLocaleSettings() { InstallLocaleSettings(ReadUserLocaleSettings()); }
+void RefreshLocaleSettings() {
+    InstallLocaleSettings(ReadUserLocaleSettings());
+}
 
 bool IsRegionalSettingsChange(const wchar_t* area) {
     return area != nullptr && std::wcscmp(area, L"intl") == 0;

@@ -13,7 +13,7 @@
 namespace {
 
 class LocaleHandle {
-public:
+  public:
     LocaleHandle() : handle_(newlocale(LC_ALL_MASK, "", static_cast<locale_t>(0))) {}
     ~LocaleHandle() {
         if (handle_ != static_cast<locale_t>(0)) {
@@ -26,7 +26,7 @@ public:
     bool Valid() const { return handle_ != static_cast<locale_t>(0); }
     locale_t Get() const { return handle_; }
 
-private:
+  private:
     locale_t handle_;
 };
 
@@ -44,21 +44,32 @@ std::wstring LocaleText(const char* text, bool utf8) {
     return wide;
 }
 
-// The C library has no time separator item: take the text between the hour
-// and the minutes of the locale's time format.
+// The C library has no time separator item: take the text that stands both
+// between the hours and the minutes and between the minutes and the seconds
+// of the locale's time format ("%H.%M.%S" gives "."). Formats with unit
+// words instead ("%H时%M分%S秒") keep the common ":".
+std::string TextBetween(const std::string& format, const char* from, const char* to) {
+    const auto start = format.find(from);
+    if (start == std::string::npos) {
+        return {};
+    }
+    const auto end = format.find(to, start + 2);
+    if (end == std::string::npos) {
+        return {};
+    }
+    return format.substr(start + 2, end - start - 2);
+}
+
 std::string TimeSeparatorOf(const char* timeFormat) {
     const std::string format(timeFormat);
     if (format.find("%T") != std::string::npos || format.find("%R") != std::string::npos) {
         return ":";
     }
     for (const char* hour : {"%H", "%I", "%k", "%l"}) {
-        const auto at = format.find(hour);
-        if (at != std::string::npos) {
-            const auto start = at + 2;
-            const auto end = format.find('%', start);
-            if (end != std::string::npos) {
-                return format.substr(start, end - start);
-            }
+        const std::string first = TextBetween(format, hour, "%M");
+        const std::string second = TextBetween(format, "%M", "%S");
+        if (!first.empty() && first == second && first.find('%') == std::string::npos) {
+            return first;
         }
     }
     return ":";
@@ -75,7 +86,8 @@ LocaleSettings ReadUserLocaleSettings() {
     LocaleSettings settings;
     settings.DecimalSeparator = LocaleText(nl_langinfo_l(RADIXCHAR, locale.Get()), utf8);
     settings.ThousandsSeparator = LocaleText(nl_langinfo_l(THOUSEP, locale.Get()), utf8);
-    settings.TimeSeparator = LocaleText(TimeSeparatorOf(nl_langinfo_l(T_FMT, locale.Get())).c_str(), utf8);
+    settings.TimeSeparator =
+        LocaleText(TimeSeparatorOf(nl_langinfo_l(T_FMT, locale.Get())).c_str(), utf8);
     if (settings.DecimalSeparator.empty()) {
         settings.DecimalSeparator = L".";
     }

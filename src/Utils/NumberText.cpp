@@ -6,7 +6,9 @@
 
 namespace {
 
-std::wstring WidenAscii(const char* begin, const char* end) { return std::wstring(begin, end); }
+std::wstring WidenAscii(const char* begin, const char* end) {
+    return std::wstring(begin, end);
+}
 
 std::wstring ReplacePoint(std::wstring text, const std::wstring& decimalSeparator) {
     const auto point = text.find(L'.');

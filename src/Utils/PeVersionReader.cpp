@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr std::uint16_t kDosSignature = 0x5A4D;      // "MZ"
-constexpr std::uint32_t kPeSignature = 0x00004550;   // "PE\0\0"
+constexpr std::uint16_t kDosSignature = 0x5A4D;     // "MZ"
+constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
 constexpr std::uint64_t kDosHeaderSize = 64;
 constexpr std::uint64_t kPeHeaderOffsetField = 0x3C;
 constexpr std::uint64_t kFileHeaderSize = 20;
@@ -50,7 +50,7 @@ struct Section {
 };
 
 class PeImage {
-public:
+  public:
     explicit PeImage(const ByteSource& source) : source_(source) {}
 
     // Reads the headers and the section table; false for anything that is
@@ -63,7 +63,7 @@ public:
     // lie in the file data of one section.
     bool ReadRva(std::uint64_t rva, void* out, std::size_t count) const;
 
-private:
+  private:
     bool Read(std::uint64_t offset, void* out, std::size_t count) const {
         return source_.ReadAt(offset, out, count);
     }
@@ -81,7 +81,8 @@ bool PeImage::Load() {
     const std::uint64_t peOffset = U32At(dos.data() + kPeHeaderOffsetField);
 
     std::array<std::uint8_t, 4 + kFileHeaderSize> peHeader;
-    if (!Read(peOffset, peHeader.data(), peHeader.size()) || U32At(peHeader.data()) != kPeSignature) {
+    if (!Read(peOffset, peHeader.data(), peHeader.size()) ||
+        U32At(peHeader.data()) != kPeSignature) {
         return false;
     }
     const std::uint16_t sectionCount = U16At(peHeader.data() + 4 + 2);
@@ -147,7 +148,7 @@ bool PeImage::ReadRva(std::uint64_t rva, void* out, std::size_t count) const {
 
 // Walks the three levels of the resource tree: type, name, language.
 class ResourceTree {
-public:
+  public:
     explicit ResourceTree(const PeImage& image) : image_(image) {}
 
     // The OffsetToData field of the entry with the given id in the directory
@@ -168,7 +169,7 @@ public:
         return image_.ReadRva(std::uint64_t{image_.ResourceRva()} + offset, out, count);
     }
 
-private:
+  private:
     const PeImage& image_;
 };
 
@@ -183,9 +184,9 @@ std::optional<std::uint32_t> ResourceTree::Entry(std::uint32_t directoryOffset,
         return std::nullopt;
     }
     std::vector<std::uint8_t> entries(count * kResourceEntrySize);
-    if (!image_.ReadRva(std::uint64_t{image_.ResourceRva()} + directoryOffset +
-                            kResourceDirectoryHeaderSize,
-                        entries.data(), entries.size())) {
+    if (!image_.ReadRva(
+            std::uint64_t{image_.ResourceRva()} + directoryOffset + kResourceDirectoryHeaderSize,
+            entries.data(), entries.size())) {
         return std::nullopt;
     }
     for (std::size_t i = 0; i < count; ++i) {

@@ -12,7 +12,7 @@
 
 // Random access to the bytes of a file or of memory.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     // Copies count bytes starting at offset into out; false, with out
     // unspecified, unless all of them lie inside the data.
@@ -20,11 +20,11 @@ public:
 };
 
 class MemoryByteSource final : public ByteSource {
-public:
+  public:
     explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     bool ReadAt(std::uint64_t offset, void* out, std::size_t count) const override;
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
 };
 

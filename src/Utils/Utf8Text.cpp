@@ -7,7 +7,9 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
 
-bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+bool IsSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c > 0x10FFFF || IsSurrogate(c)) {
@@ -92,7 +94,8 @@ std::wstring Utf8ToWide(std::string_view text) {
         while (taken < length && i + static_cast<std::size_t>(taken) < text.size() &&
                (static_cast<unsigned char>(text[i + static_cast<std::size_t>(taken)]) & 0xC0) ==
                    0x80) {
-            c = (c << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(taken)]) & 0x3F);
+            c = (c << 6) |
+                (static_cast<unsigned char>(text[i + static_cast<std::size_t>(taken)]) & 0x3F);
             ++taken;
         }
         if (taken < length || c < minimum || c > 0x10FFFF || IsSurrogate(c)) {

@@ -5,10 +5,12 @@
 
 namespace {
 
-bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
+bool IsDotEntry(const std::wstring& name) {
+    return name == L"." || name == L"..";
+}
 
 class TFolderExpansion {
-public:
+  public:
     TFolderExpansion(TFileSystem& fileSystem, TScanControl& control, const TAppendPath& append)
         : fileSystem_(fileSystem), control_(control), append_(append) {}
 
@@ -17,7 +19,7 @@ public:
         Enter(folder, info.Identity);
     }
 
-private:
+  private:
     // Expands `folder`, whose identity stays on the current path meanwhile.
     void Enter(const std::wstring& folder, const std::optional<TFolderIdentity>& identity) {
         if (identity) openFolders_.push_back(*identity);
@@ -48,8 +50,8 @@ private:
             if (IsDotEntry(name)) continue;
             const std::wstring path = EntryPath(folder, name);
             const TPathInfo info = fileSystem_.Inspect(path);
-            if (info.Kind != TPathKind::Folder) continue;
-            //X  // a loop back up the path
+            if (info.Kind != TPathKind::Directory) continue;
+            if (info.Identity && IsOpen(*info.Identity)) continue;  // a loop back up the path
             Enter(path, info.Identity);
         }
     }
@@ -62,7 +64,7 @@ private:
             if (!control_.KeepScanning()) return;
             if (IsDotEntry(name)) continue;
             std::wstring path = EntryPath(folder, name);
-            if (fileSystem_.Inspect(path).Kind == TPathKind::Folder) continue;
+            if (fileSystem_.Inspect(path).Kind == TPathKind::Directory) continue;
             append_(path);
         }
     }

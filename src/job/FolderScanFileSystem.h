@@ -17,7 +17,7 @@ struct TFolderIdentity {
     friend bool operator==(const TFolderIdentity&, const TFolderIdentity&) = default;
 };
 
-enum class TPathKind { Missing, File, Folder };
+enum class TPathKind { Missing, File, Directory };
 
 // What a path names, links followed. Identity is known for folders whenever
 // the platform can tell it.
@@ -32,14 +32,14 @@ enum class TScanPass { Subfolders, Files };
 
 // One open listing of a folder; closed when destroyed.
 class TDirectoryListing {
-public:
+  public:
     virtual ~TDirectoryListing() = default;
     // Moves to the next entry and stores its bare name; false at the end.
     virtual bool Next(std::wstring& name) = 0;
 };
 
 class TFileSystem {
-public:
+  public:
     virtual ~TFileSystem() = default;
     // The separator placed between a folder's path and an entry's name.
     virtual wchar_t Separator() const = 0;

@@ -2,6 +2,8 @@
 // attributes here: the subfolder pass leaves out names beginning with a dot
 // instead, which is what the platform's own tools treat as hidden.
 
+#include "FolderScanPosix.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -9,7 +11,6 @@
 #include <cstdint>
 
 #include "FolderScanFileSystem.h"
-#include "FolderScanPosix.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ std::size_t DecodeUtf8(const std::string& in, std::size_t pos, char32_t& c) {
 }
 
 class TPosixListing : public TDirectoryListing {
-public:
+  public:
     TPosixListing(DIR* dir, TScanPass pass) : dir_(dir), pass_(pass) {}
     ~TPosixListing() override { ::closedir(dir_); }
     TPosixListing(const TPosixListing&) = delete;
@@ -76,13 +77,13 @@ public:
         return false;  // the end, or a read error: what was listed stands
     }
 
-private:
+  private:
     DIR* dir_;
     TScanPass pass_;
 };
 
 class TPosixFileSystem : public TFileSystem {
-public:
+  public:
     wchar_t Separator() const override { return L'/'; }
 
     std::unique_ptr<TDirectoryListing> List(const std::wstring& folder, TScanPass pass) override {
@@ -95,8 +96,8 @@ public:
         struct stat status {};
         if (::stat(ToNativePath(path).c_str(), &status) != 0) return {};
         if (!S_ISDIR(status.st_mode)) return {TPathKind::File, std::nullopt};
-        return {TPathKind::Folder, TFolderIdentity{static_cast<std::uint64_t>(status.st_dev),
-                                                   static_cast<std::uint64_t>(status.st_ino)}};
+        return {TPathKind::Directory, TFolderIdentity{static_cast<std::uint64_t>(status.st_dev),
+                                                      static_cast<std::uint64_t>(status.st_ino)}};
     }
 };
 

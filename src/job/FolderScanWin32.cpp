@@ -31,7 +31,7 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
 }
 
 class TWin32Listing : public TDirectoryListing {
-public:
+  public:
     TWin32Listing(UniqueFind find, const WIN32_FIND_DATAW& first, TScanPass pass)
         : find_(std::move(find)), data_(first), pass_(pass) {}
 
@@ -50,7 +50,7 @@ public:
         }
     }
 
-private:
+  private:
     UniqueFind find_;
     WIN32_FIND_DATAW data_;
     TScanPass pass_;
@@ -58,13 +58,14 @@ private:
 };
 
 class TWin32FileSystem : public TFileSystem {
-public:
+  public:
     wchar_t Separator() const override { return L'\\'; }
 
     std::unique_ptr<TDirectoryListing> List(const std::wstring& folder, TScanPass pass) override {
         WIN32_FIND_DATAW first{};
-        UniqueFind find(::FindFirstFileExW(ApiPath(folder + L"\\*.*").c_str(), FindExInfoBasic, &first,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        UniqueFind find(::FindFirstFileExW(ApiPath(folder + L"\\*.*").c_str(), FindExInfoBasic,
+                                           &first, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH));
         if (find.get() == INVALID_HANDLE_VALUE) {
             find.release();
             return nullptr;
@@ -79,17 +80,20 @@ public:
     TPathInfo Inspect(const std::wstring& path) override {
         const std::wstring apiPath = ApiPath(path);
         UniqueObject target(::CreateFileW(apiPath.c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                          nullptr));
         if (target.get() == INVALID_HANDLE_VALUE) {
             target.release();
         } else {
             BY_HANDLE_FILE_INFORMATION info{};
             if (::GetFileInformationByHandle(target.get(), &info)) {
-                if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {TPathKind::File, {}};
-                return {TPathKind::Folder,
-                        TFolderIdentity{info.dwVolumeSerialNumber,
-                                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow}};
+                if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                    return {TPathKind::File, {}};
+                return {TPathKind::Directory,
+                        TFolderIdentity{
+                            info.dwVolumeSerialNumber,
+                            (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow}};
             }
         }
         // The target cannot be opened: files the system keeps locked, such
@@ -100,7 +104,7 @@ public:
         if (attributes == INVALID_FILE_ATTRIBUTES) return {};
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {TPathKind::File, {}};
         if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return {};
-        return {TPathKind::Folder, {}};
+        return {TPathKind::Directory, {}};
     }
 };
 

@@ -1,6 +1,7 @@
 #include "HashJob.h"
 
 #include <array>
+#include <chrono>
 #include <exception>
 #include <limits>
 #include <utility>
@@ -187,25 +188,32 @@ HashJob::ReadEnd HashJob::ReadLoop(const Task& self, JobFile& file, ErrorCode& r
 }
 
 void HashJob::HashChunk() {
-    const auto feed = [this](THashContext& context, bool calc) {
-        return [this, &context, calc](const Task&) {
-            if (calc) {
-                HashUpdate(context, Buffer, static_cast<std::int32_t>(BytesRead));
+    const auto feed = [this](THashContext& context, bool calc, std::int64_t& spent) {
+        return [this, &context, calc, &spent](const Task&) {
+            if (!calc) {
+                spent = 0;
+                return;
             }
+            const auto start = std::chrono::steady_clock::now();
+            HashUpdate(context, Buffer, static_cast<std::int32_t>(BytesRead));
+            spent = (std::chrono::steady_clock::now() - start).count();
         };
     };
-    // All four are created whatever the flags; an unselected one returns at
-    // once.
+    // All four are created, in this order, whatever the flags; an unselected
+    // one returns at once. Each runs with the time its algorithm took on the
+    // previous chunk as its priority: on two threads, beginning with the two
+    // longest and giving each later one to the thread free first is the
+    // shortest way through four tasks.
     std::array<TaskHandle, 4> tasks;
     std::size_t started = 0;
     try {
-        tasks[0] = pool_.Run(feed(Md5Ctx, CalcMD5));
+        tasks[0] = pool_.Run(feed(Md5Ctx, CalcMD5, lastChunkTimes_[0]), lastChunkTimes_[0]);
         started = 1;
-        tasks[1] = pool_.Run(feed(Sha1Ctx, CalcSHA1));
+        tasks[1] = pool_.Run(feed(Sha1Ctx, CalcSHA1, lastChunkTimes_[1]), lastChunkTimes_[1]);
         started = 2;
-        tasks[2] = pool_.Run(feed(Sha256Ctx, CalcSHA256));
+        tasks[2] = pool_.Run(feed(Sha256Ctx, CalcSHA256, lastChunkTimes_[2]), lastChunkTimes_[2]);
         started = 3;
-        tasks[3] = pool_.Run(feed(Crc32Ctx, CalcCRC32));
+        tasks[3] = pool_.Run(feed(Crc32Ctx, CalcCRC32, lastChunkTimes_[3]), lastChunkTimes_[3]);
         started = 4;
     } catch (...) {
         // The started ones still read the buffer: let them finish first.
@@ -244,7 +252,9 @@ void HashJob::AppendDigestLines(std::wstring& text) {
     }
 }
 
-void HashJob::DiscardContexts() { FinishContexts(false); }
+void HashJob::DiscardContexts() {
+    FinishContexts(false);
+}
 
 std::array<std::wstring, 4> HashJob::FinishContexts(bool upperCase) {
     std::array<std::wstring, 4> digests;

@@ -22,7 +22,7 @@
 inline constexpr std::uint32_t READ_CHUNK_SIZE = 0x640000;
 
 class HashJob {
-public:
+  public:
     // Everything passed in must outlive the job: the job uses it until it
     // has emptied HashTask, its very last step.
     HashJob(JobQueueState& queue, JobWindow& window, UiCallQueue& ui, JobPlatform& platform,
@@ -32,7 +32,7 @@ public:
     // EnableControls and then the emptying of HashTask, however it ends.
     void Run(const Task& self);
 
-private:
+  private:
     enum class FileEnd { NextFile, EndJob };
     enum class ReadEnd { EndOfFile, Cancelled, ReadFailed };
 
@@ -82,6 +82,9 @@ private:
     std::uint32_t BytesRead = 0;
 
     std::int32_t nextIndex_ = 0;
+    // Nanoseconds each algorithm's task took on the latest chunk, written by
+    // the tasks, read by the job between chunks.
+    std::array<std::int64_t, 4> lastChunkTimes_{};
     bool contextsBegun_ = false;
 };
 

@@ -4,6 +4,7 @@
 // or no job exists yet.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "FolderScan.h"
@@ -18,5 +19,11 @@ void QueueDroppedPaths(const std::vector<std::wstring>& paths, TFileSystem& file
 // folder (links followed) is expanded; any other is appended as written,
 // without an existence test. Returns whether a job is to start: when there
 // was at least one argument and the window is not closing.
-bool QueueCommandLine(const std::vector<std::wstring>& arguments, TFileSystem& fileSystem,
-                      TScanControl& control, const TAppendPath& append);
+bool QueueCommandLineArguments(const std::vector<std::wstring>& arguments, TFileSystem& fileSystem,
+                               TScanControl& control, const TAppendPath& append);
+
+// The names an open dialog returns in its file buffer, as full paths in the
+// dialog's order. The buffer holds NUL-terminated parts ending with an empty
+// one: a single full path, or the folder followed by the names chosen in it
+// (a name typed with its own drive or share stays as it is).
+std::vector<std::wstring> OpenDialogSelection(std::wstring_view buffer);

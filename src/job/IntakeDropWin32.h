@@ -2,6 +2,7 @@
 // The paths of a drop on the window.
 
 #include <windows.h>
+// The drop functions, after the base declarations.
 #include <shellapi.h>
 
 #include <string>
@@ -10,7 +11,7 @@
 // Owns the drop handle of a WM_DROPFILES message and releases it with
 // DragFinish, on every way out of the handler.
 class TDropHandle {
-public:
+  public:
     explicit TDropHandle(HDROP drop) : drop_(drop) {}
     ~TDropHandle();
     TDropHandle(const TDropHandle&) = delete;
@@ -19,6 +20,6 @@ public:
     // Every dropped path, whole and in the drop's order, however long.
     std::vector<std::wstring> Paths() const;
 
-private:
+  private:
     HDROP drop_;
 };

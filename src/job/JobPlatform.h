@@ -15,7 +15,7 @@ using ErrorCode = std::uint32_t;
 
 // One file open for sequential reading; closed when destroyed.
 class JobFile {
-public:
+  public:
     virtual ~JobFile() = default;
     virtual ErrorCode GetSize(std::int64_t& size) = 0;
     // Reads up to `size` bytes; on failure bytesRead is 0.
@@ -34,7 +34,7 @@ struct ChunkBufferRelease {
 using ChunkBuffer = std::unique_ptr<std::byte, ChunkBufferRelease>;
 
 class JobPlatform {
-public:
+  public:
     virtual ~JobPlatform() = default;
 
     // Opens for reading, sharing read access only, with the sequential-scan

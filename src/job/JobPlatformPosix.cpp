@@ -21,15 +21,21 @@ constexpr std::size_t kPageSize = 4096;
 
 // errno after a failed call, never 0, so that a failure never reads as
 // success.
-ErrorCode FailureCode() { return errno != 0 ? static_cast<ErrorCode>(errno) : EIO; }
+ErrorCode FailureCode() {
+    return errno != 0 ? static_cast<ErrorCode>(errno) : EIO;
+}
 
 // strerror_r comes in a GNU flavour (returns the text) and an XSI one
 // (fills the buffer); both are handled.
-const char* MessageOf(char* result, const char*) { return result; }
-const char* MessageOf(int result, const char* buffer) { return result == 0 ? buffer : nullptr; }
+const char* MessageOf(char* result, const char*) {
+    return result;
+}
+[[maybe_unused]] const char* MessageOf(int result, const char* buffer) {
+    return result == 0 ? buffer : nullptr;
+}
 
 class PosixJobFile final : public JobFile {
-public:
+  public:
     explicit PosixJobFile(int descriptor) : descriptor_(descriptor) {}
     ~PosixJobFile() override { ::close(descriptor_); }
     PosixJobFile(const PosixJobFile&) = delete;
@@ -50,7 +56,8 @@ public:
         bytesRead = 0;
         std::uint32_t filled = 0;
         while (filled < size) {
-            const ssize_t got = ::read(descriptor_, static_cast<char*>(buffer) + filled, size - filled);
+            const ssize_t got =
+                ::read(descriptor_, static_cast<char*>(buffer) + filled, size - filled);
             if (got < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -68,12 +75,12 @@ public:
 
     NativeFileHandle Handle() const override { return descriptor_; }
 
-private:
+  private:
     int descriptor_;
 };
 
 class PosixJobPlatform final : public JobPlatform {
-public:
+  public:
     ErrorCode OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) override {
         const int descriptor = ::open(WideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
         if (descriptor < 0) {
@@ -121,8 +128,8 @@ public:
                 // The program leaves the C library in its "C" locale, whose
                 // texts are the English ones: one lookup serves both.
                 char buffer[256] = {};
-                const char* text =
-                    MessageOf(::strerror_r(static_cast<int>(wanted), buffer, sizeof buffer), buffer);
+                const char* text = MessageOf(
+                    ::strerror_r(static_cast<int>(wanted), buffer, sizeof buffer), buffer);
                 if (text == nullptr) {
                     return std::nullopt;
                 }

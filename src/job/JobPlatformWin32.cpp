@@ -22,7 +22,7 @@ ErrorCode FailureCode() {
 }
 
 class Win32JobFile final : public JobFile {
-public:
+  public:
     explicit Win32JobFile(HANDLE handle) : handle_(handle) {}
     ~Win32JobFile() override { ::CloseHandle(handle_); }
     Win32JobFile(const Win32JobFile&) = delete;
@@ -50,7 +50,7 @@ public:
 
     NativeFileHandle Handle() const override { return handle_; }
 
-private:
+  private:
     HANDLE handle_;
 };
 
@@ -78,7 +78,7 @@ std::optional<std::wstring> SystemMessage(ErrorCode code, MessageLanguage langua
 }
 
 class Win32JobPlatform final : public JobPlatform {
-public:
+  public:
     ErrorCode OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) override {
         const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                             OPEN_EXISTING, kSequentialScanNormal, nullptr);

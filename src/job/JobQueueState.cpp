@@ -5,7 +5,9 @@ TaskHandle RunningHashTask(JobQueueState& state) {
     return state.HashTask;
 }
 
-bool JobRunning(JobQueueState& state) { return RunningHashTask(state) != nullptr; }
+bool JobRunning(JobQueueState& state) {
+    return RunningHashTask(state) != nullptr;
+}
 
 void RunIntake(JobQueueState& state, const std::function<void(TFileList&)>& append,
                const std::function<void()>& startHash) {

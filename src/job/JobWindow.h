@@ -21,7 +21,7 @@ struct JobOptions {
 };
 
 class JobWindow {
-public:
+  public:
     virtual ~JobWindow() = default;
 
     virtual void DisableControls() = 0;

@@ -4,7 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
-Task::Task(TaskProcedure procedure) : procedure_(std::move(procedure)) {}
+Task::Task(TaskProcedure procedure, std::int64_t priority)
+    : procedure_(std::move(procedure)), priority_(priority) {}
 
 TaskStatus Task::Status() const {
     if (cancelRequested_.load(std::memory_order_acquire)) {
@@ -23,13 +24,17 @@ TaskStatus Task::Status() const {
     return failure_ ? TaskStatus::Faulted : TaskStatus::Completed;
 }
 
-void Task::Cancel() { cancelRequested_.store(true, std::memory_order_release); }
+void Task::Cancel() {
+    cancelRequested_.store(true, std::memory_order_release);
+}
 
 bool Task::CancellationRequested() const {
     return cancelRequested_.load(std::memory_order_acquire);
 }
 
-bool Task::Finished() const { return phase_.load(std::memory_order_acquire) == Phase::Done; }
+bool Task::Finished() const {
+    return phase_.load(std::memory_order_acquire) == Phase::Done;
+}
 
 std::exception_ptr Task::Failure() const {
     return Finished() ? failure_ : std::exception_ptr{};
@@ -95,21 +100,25 @@ unsigned ThreadPool::DefaultWorkerCount() {
     return std::max(2u, std::thread::hardware_concurrency());
 }
 
-TaskHandle ThreadPool::Create(TaskProcedure procedure) {
-    return std::make_shared<Task>(std::move(procedure));
+TaskHandle ThreadPool::Create(TaskProcedure procedure, std::int64_t priority) {
+    return std::make_shared<Task>(std::move(procedure), priority);
 }
 
 void ThreadPool::Start(const TaskHandle& task) {
     task->MarkQueued();
     {
         std::lock_guard lock(mutex_);
-        queue_.push_back(task);
+        // Behind every task of the same or a higher priority.
+        const auto before = std::find_if(
+            queue_.begin(), queue_.end(),
+            [&](const TaskHandle& queued) { return queued->priority_ < task->priority_; });
+        queue_.insert(before, task);
     }
     wake_.notify_one();
 }
 
-TaskHandle ThreadPool::Run(TaskProcedure procedure) {
-    TaskHandle task = Create(std::move(procedure));
+TaskHandle ThreadPool::Run(TaskProcedure procedure, std::int64_t priority) {
+    TaskHandle task = Create(std::move(procedure), priority);
     Start(task);
     return task;
 }
@@ -123,7 +132,14 @@ void ThreadPool::WaitForAll(std::span<const TaskHandle> tasks) {
     // Help first: whatever no worker has claimed runs here, so the waiting
     // thread works instead of idling. A worker that later pops one of these
     // finds it claimed and skips it.
+    std::vector<Task*> byPriority;
+    byPriority.reserve(tasks.size());
     for (const TaskHandle& task : tasks) {
+        byPriority.push_back(task.get());
+    }
+    std::stable_sort(byPriority.begin(), byPriority.end(),
+                     [](const Task* a, const Task* b) { return a->priority_ > b->priority_; });
+    for (Task* task : byPriority) {
         if (task->TryClaim()) {
             task->Execute();
         }

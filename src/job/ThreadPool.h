@@ -3,10 +3,13 @@
 // A task is created from a procedure, started, and can be asked to cancel;
 // cancellation is cooperative, the procedure looks at its own status. A
 // thread that waits for a set of tasks runs those of them that no worker has
-// taken yet, so that waiting never leaves a core idle.
+// taken yet, so that waiting never leaves a core idle. Queued tasks run
+// highest priority first, in start order among equals: a caller that knows
+// how long its tasks take starts the longest first.
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -24,8 +27,8 @@ using TaskHandle = std::shared_ptr<Task>;
 using TaskProcedure = std::function<void(const Task& self)>;
 
 class Task {
-public:
-    explicit Task(TaskProcedure procedure);
+  public:
+    explicit Task(TaskProcedure procedure, std::int64_t priority = 0);
     Task(const Task&) = delete;
     Task& operator=(const Task&) = delete;
 
@@ -44,7 +47,7 @@ public:
     // Blocks until the procedure has returned or thrown.
     void WaitFinished() const;
 
-private:
+  private:
     friend class ThreadPool;
     enum class Phase { Created, Queued, Running, Done };
 
@@ -53,6 +56,7 @@ private:
     void Execute();   // runs the claimed procedure and publishes the end
 
     TaskProcedure procedure_;
+    const std::int64_t priority_;
     std::atomic<Phase> phase_{Phase::Created};
     std::atomic<bool> cancelRequested_{false};
     std::exception_ptr failure_;  // written before phase_ becomes Done
@@ -61,7 +65,7 @@ private:
 };
 
 class ThreadPool {
-public:
+  public:
     explicit ThreadPool(unsigned workerCount);
     // Runs what is still queued, then joins the workers.
     ~ThreadPool();
@@ -76,17 +80,18 @@ public:
     unsigned WorkerCount() const { return static_cast<unsigned>(workers_.size()); }
 
     // A task that does not run before Start.
-    static TaskHandle Create(TaskProcedure procedure);
+    static TaskHandle Create(TaskProcedure procedure, std::int64_t priority = 0);
     void Start(const TaskHandle& task);
     // Create and Start in one.
-    TaskHandle Run(TaskProcedure procedure);
+    TaskHandle Run(TaskProcedure procedure, std::int64_t priority = 0);
 
     // Blocks without time-out until every task of the set has finished,
-    // running the ones no worker has taken yet on the calling thread. Then
-    // rethrows the first failure among them, in the set's order.
+    // running the ones no worker has taken yet on the calling thread, highest
+    // priority first. Then rethrows the first failure among them, in the
+    // set's order.
     void WaitForAll(std::span<const TaskHandle> tasks);
 
-private:
+  private:
     void WorkerLoop();
 
     std::mutex mutex_;

@@ -14,7 +14,7 @@
 #include <thread>
 
 class UiCallQueue {
-public:
+  public:
     // Called after a procedure was queued from another thread; the window
     // posts itself a message here, whose handler calls RunPending.
     using WakeCallback = std::function<void()>;
@@ -34,7 +34,7 @@ public:
 
     bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
-private:
+  private:
     struct PendingCall {
         std::function<void()> procedure;
         std::exception_ptr failure;

@@ -14,6 +14,8 @@ class IniStoreWin32 final : public IniStore {
     void WriteText(const std::wstring& section, const std::wstring& key,
                    const std::wstring& value) override;
 
+    const std::wstring& Path() const { return path_; }
+
   private:
     std::wstring path_;
 };

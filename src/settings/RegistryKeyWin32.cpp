@@ -4,22 +4,6 @@
 
 #include "Win32Error.h"
 
-UniqueRegKey& UniqueRegKey::operator=(UniqueRegKey&& other) noexcept {
-    if (this != &other) {
-        Reset();
-        key_ = other.key_;
-        other.key_ = nullptr;
-    }
-    return *this;
-}
-
-void UniqueRegKey::Reset() {
-    if (key_ != nullptr) {
-        RegCloseKey(key_);
-        key_ = nullptr;
-    }
-}
-
 UniqueRegKey OpenRegKey(HKEY parent, const std::wstring& path, REGSAM access) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(parent, path.c_str(), 0, access, &key) != ERROR_SUCCESS) return {};

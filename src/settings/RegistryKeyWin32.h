@@ -1,29 +1,13 @@
 #pragma once
-// Registry keys owned by RAII handles, and the few operations the settings and
-// the context-menu verb need.
+// The few registry operations the settings and the context-menu verb need;
+// every opened key is owned by a UniqueRegKey.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
-class UniqueRegKey {
-  public:
-    UniqueRegKey() = default;
-    explicit UniqueRegKey(HKEY key) : key_(key) {}
-    ~UniqueRegKey() { Reset(); }
-    UniqueRegKey(UniqueRegKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
-    UniqueRegKey& operator=(UniqueRegKey&& other) noexcept;
-    UniqueRegKey(const UniqueRegKey&) = delete;
-    UniqueRegKey& operator=(const UniqueRegKey&) = delete;
-
-    HKEY Get() const { return key_; }
-    explicit operator bool() const { return key_ != nullptr; }
-    void Reset();
-
-  private:
-    HKEY key_ = nullptr;
-};
+#include "Win32Raii.h"  // UniqueRegKey
 
 // Opens an existing key; empty when it cannot be opened.
 UniqueRegKey OpenRegKey(HKEY parent, const std::wstring& path, REGSAM access);

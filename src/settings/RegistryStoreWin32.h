@@ -9,12 +9,13 @@ inline constexpr const wchar_t* kSettingsKeyPath = L"SOFTWARE\\Veriko";
 
 class RegistryStoreWin32 final : public RegistryStore {
   public:
-    explicit RegistryStoreWin32(std::wstring keyPath = kSettingsKeyPath)
-        : keyPath_(std::move(keyPath)) {}
+    // `keyPath` must outlive the store; constructing one allocates nothing.
+    explicit RegistryStoreWin32(const wchar_t* keyPath = kSettingsKeyPath) noexcept
+        : keyPath_(keyPath) {}
 
     std::unique_ptr<RegistryKey> OpenForRead() override;
     std::unique_ptr<RegistryKey> OpenOrCreateForWrite() override;
 
   private:
-    std::wstring keyPath_;
+    const wchar_t* keyPath_;
 };

@@ -7,14 +7,26 @@
 #include "IniPath.h"
 #include "Win32Error.h"
 
-SettingsStoresWin32::SettingsStoresWin32(const std::wstring& executablePath)
-    : iniPath_(IniPathForExecutable(executablePath)), ini_(iniPath_) {}
+SettingsStoresWin32::SettingsStoresWin32(std::wstring executablePath)
+    : executablePath_(std::move(executablePath)) {}
 
-bool SettingsStoresWin32::IniFileExists() {
-    return FileExists(iniPath_);
+IniStoreWin32& SettingsStoresWin32::IniStoreOfExecutable() {
+    if (!ini_) {
+        if (!executablePath_) executablePath_ = CurrentExecutablePath();
+        ini_.emplace(IniPathForExecutable(*executablePath_));
+    }
+    return *ini_;
 }
 
-bool FileExists(const std::wstring& path) {
+bool SettingsStoresWin32::IniFileExists() {
+    return FileExistsAt(IniStoreOfExecutable().Path());
+}
+
+IniStore& SettingsStoresWin32::Ini() {
+    return IniStoreOfExecutable();
+}
+
+bool FileExistsAt(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The settings stores of a running executable: the INI file named after it
-// when that file exists, otherwise the registry key of the current user.
+// The settings stores of an executable: the INI file named after it when that
+// file exists, otherwise the registry key of the current user.
 
+#include <optional>
 #include <string>
 
 #include "IniStoreWin32.h"
@@ -10,15 +11,21 @@
 
 class SettingsStoresWin32 final : public SettingsStores {
   public:
-    explicit SettingsStoresWin32(const std::wstring& executablePath);
+    // The stores of the running executable. Its path is looked up on first
+    // use, inside the load or save, so that a failure there is the load's or
+    // the save's and constructing the stores cannot fail.
+    SettingsStoresWin32() noexcept = default;
+    explicit SettingsStoresWin32(std::wstring executablePath);
 
     bool IniFileExists() override;
-    IniStore& Ini() override { return ini_; }
+    IniStore& Ini() override;
     RegistryStore& Registry() override { return registry_; }
 
   private:
-    std::wstring iniPath_;
-    IniStoreWin32 ini_;
+    IniStoreWin32& IniStoreOfExecutable();
+
+    std::optional<std::wstring> executablePath_;
+    std::optional<IniStoreWin32> ini_;
     RegistryStoreWin32 registry_;
 };
 
@@ -26,4 +33,4 @@ class SettingsStoresWin32 final : public SettingsStores {
 std::wstring CurrentExecutablePath();
 
 // True when a file (not a folder) exists at the path.
-bool FileExists(const std::wstring& path);
+bool FileExistsAt(const std::wstring& path);

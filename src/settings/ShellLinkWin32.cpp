@@ -4,9 +4,9 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include "ComPtrWin32.h"
 #include "ShellIntegration.h"
 #include "Win32Error.h"
+#include "Win32Raii.h"
 
 void CreateShortcut(const std::wstring& targetPath, const std::wstring& linkPath) {
     ComPtr<IShellLinkW> link;

@@ -64,7 +64,7 @@ void ToggleSendTo(HWND window, std::int8_t& state, const std::wstring& linkPath,
     } else {
         // Without a Send To folder there is nowhere to put the shortcut.
         if (!linkPath.empty()) CreateShortcut(executablePath, linkPath);
-        if (FileExists(linkPath)) {
+        if (FileExistsAt(linkPath)) {
             state = kMenuChecked;
         } else {
             ShowError(window, kAddSendToFailed);
@@ -103,7 +103,7 @@ std::wstring ComposeSendToLinkPath() {
 }
 
 std::int8_t DetectSendToState(const std::wstring& sendToLinkPath) {
-    return !sendToLinkPath.empty() && FileExists(sendToLinkPath) ? kMenuChecked : kMenuUnchecked;
+    return !sendToLinkPath.empty() && FileExistsAt(sendToLinkPath) ? kMenuChecked : kMenuUnchecked;
 }
 
 void ExtendSystemMenu(HWND window, std::int8_t contextMenuState, std::int8_t sendToState,
@@ -148,6 +148,11 @@ void ShowAboutBox(HWND window) {
     params.lpfnMsgBoxCallback = nullptr;
     params.dwLanguageId = 0;
     MessageBoxIndirectW(&params);
+}
+
+bool IsSystemMenuCommand(WPARAM wParam) {
+    const auto command = static_cast<std::uint32_t>(wParam);
+    return command >= kMenuContextMenuId && command <= kMenuAboutId;
 }
 
 void RunSystemMenuCommand(HWND window, WPARAM wParam, const SystemMenuStates& states,

@@ -41,6 +41,10 @@ bool IsTopmostWindow(HWND window);
 // The about box, modal to the window, showing the executable's "MAINICON".
 void ShowAboutBox(HWND window);
 
+// True when the low 32 bits of wParam are exactly one of 1026 to 1029; the
+// low four bits are not masked off.
+bool IsSystemMenuCommand(WPARAM wParam);
+
 // Runs the command when the low 32 bits of wParam are exactly 1026 to 1029
 // and does nothing otherwise; the window passes every WM_SYSCOMMAND on to its
 // standard handling afterwards. A failed toggle shows its error box and keeps

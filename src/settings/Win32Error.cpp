@@ -1,7 +1,9 @@
 #include "Win32Error.h"
 
-#include <cwchar>
+#include <cstdint>
 #include <memory>
+
+#include "Utf8Text.h"
 
 namespace {
 
@@ -24,23 +26,9 @@ std::wstring SystemReason(DWORD code) {
     std::wstring reason = length != 0 ? std::wstring(buffer, length) : std::wstring();
     while (!reason.empty() && IsTrimmedAtEnd(reason.back())) reason.pop_back();
     if (reason.empty()) {
-        wchar_t fallback[32];
-        std::swprintf(fallback, 32, L"错误 0x%08lX", static_cast<unsigned long>(code));
-        reason = fallback;
+        reason = L"错误代码 " + std::to_wstring(static_cast<std::int32_t>(code));
     }
     return reason;
-}
-
-std::string WideToUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
-                            size, nullptr, nullptr);
-    }
-    return utf8;
 }
 
 Win32Error::Win32Error(DWORD code) : Win32Error(code, SystemReason(code)) {}

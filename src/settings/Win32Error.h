@@ -25,8 +25,6 @@ class Win32Error : public std::runtime_error {
 };
 
 // The system's text for an error code in the user's language, without trailing
-// white space, control characters and full stops; "错误 0x...." when the
-// system has none.
+// white space, control characters and full stops; "错误代码 %d" with the
+// code as a signed number when the system has none.
 std::wstring SystemReason(DWORD code);
-
-std::string WideToUtf8(const std::wstring& text);

@@ -8,6 +8,11 @@
 
 #include <algorithm>
 
+#include "IntakeScans.h"
+#include "JobWindow.h"
+#include "LocaleSettings.h"
+#include "UiCallQueue.h"
+
 TFormMain* FormMain = nullptr;
 ComPtr<ITaskbarList4> MainUnit::TaskbarList;
 
@@ -198,7 +203,17 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
             return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
         }
+        case WM_APP_UICALLS:
+            if (uiCalls_) uiCalls_->RunPending();
+            return 0;
+        case WM_SETTINGCHANGE:
+            if (lParam && IsRegionalSettingsChange(reinterpret_cast<const wchar_t*>(lParam))) {
+                RefreshLocaleSettings();
+            }
+            break;
         case WM_CLOSE:
+            // While an intake scans folders the close waits for its end.
+            if (IntakeScans().DeferClose()) return 0;
             // A close request that arrives while the first one still waits
             // for the job is absorbed.
             if (closing_) return 0;
@@ -267,6 +282,8 @@ void TFormMain::ProcessMessages() {
             ::DispatchMessageW(&msg);
         }
     }
+    // A wake-up message may still be on its way; run what is queued now.
+    if (uiCalls_) uiCalls_->RunPending();
 }
 
 int TFormMain::Width() const {

@@ -14,6 +14,14 @@
 
 #include "Win32Raii.h"
 
+class UiCallQueue;
+class JobWindow;
+struct JobQueueState;
+
+// Posted to the window when another thread has queued a call for the UI
+// thread.
+constexpr UINT WM_APP_UICALLS = WM_APP + 1;
+
 enum class TControlKind { Label, CheckBox, Button, Edit, ProgressBar, RichEdit };
 
 enum TAnchor : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
@@ -124,6 +132,11 @@ public:
     void SetWindowState(TWindowState state);
     void SetStayOnTop(bool onTop);
 
+    // The UI thread's part of SynchronizeResult: appends a report text to
+    // the result view and shows the view's end.
+    void AppendResult(const std::wstring& Result);
+    UiCallQueue& UiCalls() { return *uiCalls_; }
+
     // Processes every pending message without waiting for new ones.
     void ProcessMessages();
     // Shows an error that escaped an event handler; the program goes on.
@@ -138,7 +151,6 @@ private:
     // The steps of FormCreate and FormClose that belong to the job, the
     // settings and the shell integration.
     void CreateFileQueue();
-    void InitializeFileListLock();
     void LoadSettingsAndSnapshot();
     void ExtendSystemMenu();
     void QueueCommandLine();
@@ -149,6 +161,8 @@ private:
     int Scale(int value) const { return ::MulDiv(value, dpi_, 96); }
 
     HWND handle_ = nullptr;
+    std::unique_ptr<UiCallQueue> uiCalls_;
+    std::unique_ptr<JobWindow> jobWindow_;
     int dpi_ = 96;
     SIZE designClient_{};  // client size the control bounds were laid out for
     UniqueGdiObject font_;
@@ -162,6 +176,11 @@ private:
 // The window instance; set before the window is created, so that a job
 // started while the window is being set up already reaches its controls.
 extern TFormMain* FormMain;
+
+// The queue of paths, its recursive lock FileListLock and the running job's
+// task HashTask, shared by the window, the intakes and the job. It exists
+// from FormCreate until FormClose has stopped the job.
+extern std::unique_ptr<JobQueueState> JobQueue;
 
 // The taskbar button's progress, where the platform offers ITaskbarList4.
 // In a namespace of its own: the shell headers declare a class of that name.

@@ -46,9 +46,10 @@ ComPtr<ITaskbarList4> CreateTaskbarList() {
 
 void TFormMain::FormCreate() {
     ::SetWindowTextW(handle_, (std::wstring(kAppTitle) + L" " + kAppVersion).c_str());
+    // FileList and its lock FileListLock are created together here; nothing
+    // can start an intake before the message loop runs.
     CreateFileQueue();
     ::DragAcceptFiles(handle_, TRUE);
-    InitializeFileListLock();
     MainUnit::TaskbarList = CreateTaskbarList();
     LoadSettingsAndSnapshot();
     ExtendSystemMenu();

@@ -24,7 +24,7 @@ std::uint32_t BitwiseCrc32(const std::uint8_t* data, std::size_t size) {
 }
 
 class Crc32Test : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { MakeCrc32Table(); }
 };
 

@@ -51,7 +51,7 @@ TEST(HashContext, Crc32EmptyOrNullBlockLeavesTheValue) {
 }
 
 TEST(HashContext, ServiceContextHoldsHandlesUntilFinal) {
-    for (std::uint32_t algId : {CALG_MD5, CALG_SHA1, CALG_SHA_256}) {
+    for (std::uint32_t algId : kServiceAlgorithms) {
         THashContext ctx;
         EXPECT_TRUE(HashInit(ctx, algId));
         EXPECT_TRUE(ctx.HoldsProv);
@@ -76,7 +76,7 @@ TEST(HashContext, DigestLengths) {
 }
 
 TEST(HashContext, CaseFlagSelectsTheDigitSet) {
-    for (std::uint32_t algId : {CALG_MD5, CALG_SHA1, CALG_SHA_256, CALG_CRC32}) {
+    for (std::uint32_t algId : kAllAlgorithms) {
         const std::wstring upper = DigestOf(algId, "case test", true);
         const std::wstring lower = DigestOf(algId, "case test", false);
         EXPECT_TRUE(AllOf(upper, L"0123456789ABCDEF")) << upper.c_str();
@@ -122,7 +122,7 @@ TEST(HashContext, NegativeCountIsRefused) {
 
 // The job begins the same four contexts again for every file.
 TEST(HashContext, BegunAgainAfterFinal) {
-    for (std::uint32_t algId : {CALG_MD5, CALG_SHA1, CALG_SHA_256, CALG_CRC32}) {
+    for (std::uint32_t algId : kAllAlgorithms) {
         THashContext ctx;
         HashInit(ctx, algId);
         HashUpdate(ctx, "first file", 10);

@@ -7,7 +7,13 @@
 
 #include "HashContext.h"
 
-inline std::wstring Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+// The platform's CALG_ values differ in type between builds; tests loop over these.
+constexpr std::uint32_t kServiceAlgorithms[] = {CALG_MD5, CALG_SHA1, CALG_SHA_256};
+constexpr std::uint32_t kAllAlgorithms[] = {CALG_MD5, CALG_SHA1, CALG_SHA_256, CALG_CRC32};
+
+inline std::wstring Widen(std::string_view ascii) {
+    return {ascii.begin(), ascii.end()};
+}
 
 // Begins a context for algId, feeds text in one block and finishes it.
 inline std::wstring DigestOf(std::uint32_t algId, std::string_view text, bool upperCase = false) {

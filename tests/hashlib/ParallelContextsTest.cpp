@@ -38,9 +38,8 @@ TEST(ParallelContexts, ChunksFannedOutMatchOneBlock) {
         const auto count = static_cast<std::int32_t>(std::min(kChunk, data.size() - done));
         std::vector<std::thread> tasks;
         for (auto& ctx : contexts) {
-            tasks.emplace_back([&ctx, &data, done, count] {
-                HashUpdate(ctx, data.data() + done, count);
-            });
+            tasks.emplace_back(
+                [&ctx, &data, done, count] { HashUpdate(ctx, data.data() + done, count); });
         }
         for (auto& task : tasks) {
             task.join();

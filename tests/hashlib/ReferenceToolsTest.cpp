@@ -31,7 +31,9 @@ std::string RunForFirstWord(const std::string& command) {
     return output.substr(0, output.find_first_of(" \n"));
 }
 
-std::string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }
+std::string Narrow(const std::wstring& text) {
+    return {text.begin(), text.end()};
+}
 
 // Hashes the file the way the job does: chunk by chunk into one context.
 std::string DigestOfFile(const std::filesystem::path& path, std::uint32_t algId) {
@@ -47,8 +49,8 @@ std::string DigestOfFile(const std::filesystem::path& path, std::uint32_t algId)
 }
 
 TEST(ReferenceTools, LargeRandomFilesAgree) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("varudodi-hash-" + std::to_string(getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("varudodi-hash-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     std::mt19937_64 random(42);
     for (std::size_t size : {std::size_t{1}, kReadChunkSize, 3 * kReadChunkSize + 4099}) {

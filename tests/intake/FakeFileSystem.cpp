@@ -6,7 +6,7 @@
 namespace {
 
 class TFakeListing : public TDirectoryListing {
-public:
+  public:
     explicit TFakeListing(std::vector<std::wstring> names) : names_(std::move(names)) {}
     bool Next(std::wstring& name) override {
         if (next_ == names_.size()) return false;
@@ -14,7 +14,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::vector<std::wstring> names_;
     std::size_t next_ = 0;
 };
@@ -29,15 +29,18 @@ void TFakeFileSystem::Add(const std::wstring& path, TNode node, bool hidden) {
     nodes_[path] = std::move(node);
     // A path without a known parent starts a tree of its own.
     const auto parentNode = nodes_.find(parent);
-    if (!name.empty() && parentNode != nodes_.end()) parentNode->second.Entries.push_back({name, hidden});
+    if (!name.empty() && parentNode != nodes_.end())
+        parentNode->second.Entries.push_back({name, hidden});
 }
 
-const TFakeFileSystem::TNode* TFakeFileSystem::Resolve(const std::wstring& path, std::wstring* resolved) const {
+const TFakeFileSystem::TNode* TFakeFileSystem::Resolve(const std::wstring& path,
+                                                       std::wstring* resolved) const {
     // Replaces the first link along the path by its target until none is left.
     std::wstring current = path;
     for (int hops = 0; hops < 16; ++hops) {
         bool replaced = false;
-        for (std::size_t end = current.find(separator_); !replaced; end = current.find(separator_, end + 1)) {
+        for (std::size_t end = current.find(separator_); !replaced;
+             end = current.find(separator_, end + 1)) {
             const std::wstring prefix = current.substr(0, end);
             const auto found = nodes_.find(prefix);
             if (found != nodes_.end() && found->second.LinkTarget) {
@@ -56,12 +59,14 @@ const TFakeFileSystem::TNode* TFakeFileSystem::Resolve(const std::wstring& path,
     return nullptr;
 }
 
-std::unique_ptr<TDirectoryListing> TFakeFileSystem::List(const std::wstring& folder, TScanPass pass) {
+std::unique_ptr<TDirectoryListing> TFakeFileSystem::List(const std::wstring& folder,
+                                                         TScanPass pass) {
     Listed.push_back(folder);
     std::wstring target;
     const TNode* node = Resolve(folder, &target);
     if (!node || !node->Folder) return nullptr;
-    if (std::find(unlistable_.begin(), unlistable_.end(), target) != unlistable_.end()) return nullptr;
+    if (std::find(unlistable_.begin(), unlistable_.end(), target) != unlistable_.end())
+        return nullptr;
     std::vector<std::wstring> names{L".", L".."};
     for (const TEntry& entry : node->Entries) {
         if (pass == TScanPass::Subfolders && entry.Hidden) continue;
@@ -76,9 +81,10 @@ TPathInfo TFakeFileSystem::Inspect(const std::wstring& path) {
     if (!node) return {};
     if (!node->Folder) return {TPathKind::File, std::nullopt};
     if (std::find(noIdentity_.begin(), noIdentity_.end(), target) != noIdentity_.end()) {
-        return {TPathKind::Folder, std::nullopt};
+        return {TPathKind::Directory, std::nullopt};
     }
     // The identity of a folder is its resolved path's position in the map.
-    const auto index = static_cast<std::uint64_t>(std::distance(nodes_.begin(), nodes_.find(target)));
-    return {TPathKind::Folder, TFolderIdentity{1, index}};
+    const auto index =
+        static_cast<std::uint64_t>(std::distance(nodes_.begin(), nodes_.find(target)));
+    return {TPathKind::Directory, TFolderIdentity{1, index}};
 }

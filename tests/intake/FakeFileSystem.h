@@ -11,7 +11,7 @@
 #include "FolderScanFileSystem.h"
 
 class TFakeFileSystem : public TFileSystem {
-public:
+  public:
     struct TEntry {
         std::wstring Name;
         bool Hidden = false;
@@ -20,10 +20,16 @@ public:
     explicit TFakeFileSystem(wchar_t separator = L'\\') : separator_(separator) {}
 
     // `path` is a full path formed with the separator.
-    void AddFolder(const std::wstring& path, bool hidden = false) { Add(path, TNode{true, {}, {}}, hidden); }
-    void AddFile(const std::wstring& path, bool hidden = false) { Add(path, TNode{false, {}, {}}, hidden); }
+    void AddFolder(const std::wstring& path, bool hidden = false) {
+        Add(path, TNode{true, {}, {}}, hidden);
+    }
+    void AddFile(const std::wstring& path, bool hidden = false) {
+        Add(path, TNode{false, {}, {}}, hidden);
+    }
     // An entry that names the folder `target`, as a link or junction does.
-    void AddLink(const std::wstring& path, const std::wstring& target) { Add(path, TNode{true, target, {}}, false); }
+    void AddLink(const std::wstring& path, const std::wstring& target) {
+        Add(path, TNode{true, target, {}}, false);
+    }
     // A folder whose listing fails.
     void MakeUnlistable(const std::wstring& path) { unlistable_.push_back(path); }
     // A folder whose identity the platform cannot tell.
@@ -36,7 +42,7 @@ public:
     // Every folder path that was listed, in order.
     std::vector<std::wstring> Listed;
 
-private:
+  private:
     struct TNode {
         bool Folder = false;
         std::optional<std::wstring> LinkTarget;

@@ -26,10 +26,11 @@ Paths Sorted(Paths paths) {
 }
 
 class FolderScanPosixTest : public ::testing::Test {
-protected:
+  protected:
     Paths Expand(const std::wstring& folder) {
         Paths queued;
-        ExpandFolder(folder, PlatformFileSystem(), control, [&](const std::wstring& path) { queued.push_back(path); });
+        ExpandFolder(folder, PlatformFileSystem(), control,
+                     [&](const std::wstring& path) { queued.push_back(path); });
         return queued;
     }
     std::wstring At(const std::string& relative) const { return tree.Wide(relative); }
@@ -58,7 +59,8 @@ TEST_F(FolderScanPosixTest, EachSubfolderStaysTogetherAndAheadOfTheOwnFiles) {
     ASSERT_EQ(queued.size(), 12u);
     for (std::size_t block = 0; block < 3; ++block) {
         const std::wstring folder = queued[block * 3].substr(0, queued[block * 3].rfind(L'/'));
-        for (std::size_t i = 1; i < 3; ++i) EXPECT_EQ(queued[block * 3 + i].rfind(folder + L"/", 0), 0u);
+        for (std::size_t i = 1; i < 3; ++i)
+            EXPECT_EQ(queued[block * 3 + i].rfind(folder + L"/", 0), 0u);
     }
     for (std::size_t i = 9; i < 12; ++i) EXPECT_NE(queued[i].find(L"/own-"), std::wstring::npos);
 }
@@ -85,7 +87,8 @@ TEST_F(FolderScanPosixTest, LinksLoopNowhereButLinkedSiblingsAreEntered) {
 
     // The dangling link names no folder, so it is queued like a file; the
     // job reports it when it fails to open it.
-    EXPECT_EQ(Sorted(queued), Sorted({At("a/a.txt"), At("toA/a.txt"), At("fileLink"), At("dangling")}));
+    EXPECT_EQ(Sorted(queued),
+              Sorted({At("a/a.txt"), At("toA/a.txt"), At("fileLink"), At("dangling")}));
     ASSERT_EQ(queued.size(), 4u);
     EXPECT_EQ(Sorted({queued[0], queued[1]}), Sorted({At("a/a.txt"), At("toA/a.txt")}));
 }
@@ -126,7 +129,8 @@ TEST_F(FolderScanPosixTest, NamesThatAreNotUtf8ComeBackToTheSameFile) {
     ASSERT_EQ(queued.size(), 2u);
     EXPECT_EQ(ToNativePath(queued[0]), (tree.Root() / "\xff\xfe-dir/\xc3\x28.bin").string());
     EXPECT_EQ(queued[1], tree.Wide() + L"/中文.txt");
-    for (const std::wstring& path : queued) EXPECT_EQ(PlatformFileSystem().Inspect(path).Kind, TPathKind::File);
+    for (const std::wstring& path : queued)
+        EXPECT_EQ(PlatformFileSystem().Inspect(path).Kind, TPathKind::File);
 }
 
 // Runs `scan` as an unprivileged user when the tests run as root, whom
@@ -146,7 +150,8 @@ bool ScanWithoutPrivileges(const std::function<Paths()>& scan, Paths& result) {
         if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) ::_exit(2);
         std::string text;
         for (const std::wstring& path : scan()) text += ToNativePath(path) + '\n';
-        const bool written = ::write(pipeEnds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        const bool written =
+            ::write(pipeEnds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
         ::_exit(written ? 0 : 3);
     }
     ::close(pipeEnds[1]);
@@ -155,11 +160,13 @@ bool ScanWithoutPrivileges(const std::function<Paths()>& scan, Paths& result) {
     for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
     ::close(pipeEnds[0]);
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
         return false;
     }
     result.clear();
-    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1) {
         result.push_back(FromNativeName(text.substr(start, end - start)));
     }
     return true;
@@ -174,7 +181,8 @@ TEST_F(FolderScanPosixTest, UnreadableFoldersContributeNothing) {
 
     Paths queued;
     if (!ScanWithoutPrivileges([&] { return Expand(tree.Wide()); }, queued)) {
-        GTEST_SKIP() << "running as root without a way to drop privileges, so no folder is unreadable";
+        GTEST_SKIP()
+            << "running as root without a way to drop privileges, so no folder is unreadable";
     }
     EXPECT_EQ(queued, Paths{At("open/o.txt")});
 }
@@ -187,7 +195,8 @@ TEST_F(FolderScanPosixTest, ClosingTheWindowStopsTheScan) {
     TScanControl::TScope scope(closing);
     Paths queued;
 
-    ExpandFolder(tree.Wide(), PlatformFileSystem(), closing, [&](const std::wstring& path) { queued.push_back(path); });
+    ExpandFolder(tree.Wide(), PlatformFileSystem(), closing,
+                 [&](const std::wstring& path) { queued.push_back(path); });
 
     EXPECT_TRUE(queued.empty());
 }
@@ -202,10 +211,10 @@ TEST(PosixPathConversion, NamesConvertBothWaysWithoutLoss) {
         {"plain", L"plain"},
         {"\xe4\xb8\xad\xe6\x96\x87", L"中文"},
         {"\xf0\x9f\x98\x80", L"\U0001F600"},
-        {"\xff", L"\xDCFF"},                          // not UTF-8 at all
-        {"\xc0\xaf", L"\xDCC0\xDCAF"},                // an overlong form
-        {"\xed\xa0\x80", L"\xDCED\xDCA0\xDC80"},      // an encoded surrogate
-        {"a\xe4\xb8", L"a\xDCE4\xDCB8"},              // cut short
+        {"\xff", L"\xDCFF"},                      // not UTF-8 at all
+        {"\xc0\xaf", L"\xDCC0\xDCAF"},            // an overlong form
+        {"\xed\xa0\x80", L"\xDCED\xDCA0\xDC80"},  // an encoded surrogate
+        {"a\xe4\xb8", L"a\xDCE4\xDCB8"},          // cut short
     };
     for (const TConversionCase& c : cases) {
         EXPECT_EQ(FromNativeName(c.Native), c.Wide) << c.Native;

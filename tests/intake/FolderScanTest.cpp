@@ -13,10 +13,11 @@ namespace {
 using Paths = std::vector<std::wstring>;
 
 class FolderScanTest : public ::testing::Test {
-protected:
+  protected:
     Paths Expand(const std::wstring& folder) {
         Paths queued;
-        ExpandFolder(folder, fs, control, [&](const std::wstring& path) { queued.push_back(path); });
+        ExpandFolder(folder, fs, control,
+                     [&](const std::wstring& path) { queued.push_back(path); });
         return queued;
     }
 
@@ -36,8 +37,9 @@ TEST_F(FolderScanTest, EachSubfolderIsCompleteBeforeTheFolderOwnFiles) {
     fs.AddFolder(L"R:\\top\\sub2");
     fs.AddFile(L"R:\\top\\sub2\\s2.txt");
 
-    EXPECT_EQ(Expand(L"R:\\top"), (Paths{L"R:\\top\\sub1\\deep\\d.txt", L"R:\\top\\sub1\\s1.txt",
-                                         L"R:\\top\\sub2\\s2.txt", L"R:\\top\\a.txt", L"R:\\top\\b.txt"}));
+    EXPECT_EQ(Expand(L"R:\\top"),
+              (Paths{L"R:\\top\\sub1\\deep\\d.txt", L"R:\\top\\sub1\\s1.txt",
+                     L"R:\\top\\sub2\\s2.txt", L"R:\\top\\a.txt", L"R:\\top\\b.txt"}));
 }
 
 TEST_F(FolderScanTest, HiddenSubfoldersAreNeverEnteredWhileHiddenFilesAreQueued) {
@@ -67,7 +69,8 @@ TEST_F(FolderScanTest, MessagesAreProcessedBeforeEveryEntryOfBothPasses) {
     std::vector<std::wstring> events;
     TScanControl recording([&] { events.push_back(L"messages"); }, nullptr);
 
-    ExpandFolder(L"R:\\top", fs, recording, [&](const std::wstring& path) { events.push_back(path); });
+    ExpandFolder(L"R:\\top", fs, recording,
+                 [&](const std::wstring& path) { events.push_back(path); });
 
     // Listings (with "." and ".."): top pass 1 has 4 entries, s pass 1 and
     // pass 2 have 3 each, top pass 2 has 4.
@@ -155,7 +158,8 @@ TEST_F(FolderScanTest, ADeferredCloseCutsTheScanShort) {
         nullptr);
     {
         TScanControl::TScope scope(closing);
-        ExpandFolder(L"R:\\top", fs, closing, [&](const std::wstring& path) { queued.push_back(path); });
+        ExpandFolder(L"R:\\top", fs, closing,
+                     [&](const std::wstring& path) { queued.push_back(path); });
         EXPECT_TRUE(closing.Aborted());
     }
     EXPECT_EQ(queued, Paths{L"R:\\top\\a\\f"});
@@ -163,7 +167,8 @@ TEST_F(FolderScanTest, ADeferredCloseCutsTheScanShort) {
 
     // The abort ends with the intake that was running.
     EXPECT_FALSE(closing.Aborted());
-    ExpandFolder(L"R:\\top\\b", fs, closing, [&](const std::wstring& path) { queued.push_back(path); });
+    ExpandFolder(L"R:\\top\\b", fs, closing,
+                 [&](const std::wstring& path) { queued.push_back(path); });
     EXPECT_EQ(queued.back(), L"R:\\top\\b\\f");
 }
 

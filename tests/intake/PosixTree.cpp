@@ -13,7 +13,8 @@ namespace fs = std::filesystem;
 
 TPosixTree::TPosixTree() {
     std::string pattern = (fs::temp_directory_path() / "varudodi-scan-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::system_error(errno, std::generic_category(), "mkdtemp");
+    if (!::mkdtemp(pattern.data()))
+        throw std::system_error(errno, std::generic_category(), "mkdtemp");
     root_ = pattern;
     // Open to other users too, for the cases that drop privileges.
     fs::permissions(root_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
@@ -44,7 +45,9 @@ std::wstring TPosixTree::Wide(const std::string& relative) const {
     return FromNativeName(relative.empty() ? root_.string() : (root_ / relative).string());
 }
 
-void TPosixTree::Folder(const std::string& relative) const { fs::create_directories(root_ / relative); }
+void TPosixTree::Folder(const std::string& relative) const {
+    fs::create_directories(root_ / relative);
+}
 
 void TPosixTree::File(const std::string& relative) const {
     std::ofstream out(root_ / relative);

@@ -6,7 +6,7 @@
 #include <string>
 
 class TPosixTree {
-public:
+  public:
     TPosixTree();
     ~TPosixTree();
     TPosixTree(const TPosixTree&) = delete;
@@ -21,6 +21,6 @@ public:
     // A symbolic link at `relative` whose content is `target`, as given.
     void Link(const std::string& relative, const std::string& target) const;
 
-private:
+  private:
     std::filesystem::path root_;
 };

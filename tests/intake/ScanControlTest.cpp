@@ -7,7 +7,7 @@
 namespace {
 
 class ScanControlTest : public ::testing::Test {
-protected:
+  protected:
     int messageRuns = 0;
     int resumes = 0;
     TScanControl control{[this] { ++messageRuns; }, [this] { ++resumes; }};

@@ -22,12 +22,12 @@
 
 // Everything the job did, in order, from both fakes.
 class EventLog {
-public:
+  public:
     void Add(std::string event);
     std::vector<std::string> Events() const;
     std::size_t Count(const std::string& prefix) const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<std::string> events_;
 };
@@ -54,7 +54,7 @@ FakeFileSpec SizedFile(std::int64_t size, std::uint8_t seed = 0);
 NativeFileHandle NoNativeHandle();
 
 class FakeJobPlatform final : public JobPlatform {
-public:
+  public:
     explicit FakeJobPlatform(EventLog& log) : log_(log) {}
     ~FakeJobPlatform() override;
 
@@ -80,7 +80,7 @@ public:
     int OpenFiles() const;
     int HeldBuffers() const;
 
-private:
+  private:
     friend class FakeJobFile;
     EventLog& log_;
     mutable std::mutex mutex_;
@@ -92,7 +92,7 @@ private:
 };
 
 class FakeJobWindow final : public JobWindow {
-public:
+  public:
     explicit FakeJobWindow(EventLog& log) : log_(log), uiThread_(std::this_thread::get_id()) {}
 
     void DisableControls() override;
@@ -113,7 +113,7 @@ public:
     std::function<void(int)> onProgress;
     std::function<void()> onEnable;
 
-private:
+  private:
     void CheckThread();
     EventLog& log_;
     std::thread::id uiThread_;
@@ -129,7 +129,7 @@ class JobHarness {
     std::condition_variable wakeSignal_;
     bool woken_ = false;
 
-public:
+  public:
     JobHarness();
     ~JobHarness();
 
@@ -143,12 +143,13 @@ public:
 
     EventLog log;
     FakeJobPlatform platform{log};
+    JobPlatform* platformInUse = &platform;  // the fake unless a test says otherwise
     FakeJobWindow window{log};
     JobQueueState queue;
     UiCallQueue ui;
     ThreadPool pool{2};  // last: its workers end before the rest goes
 
-private:
+  private:
     void Wake();
 };
 

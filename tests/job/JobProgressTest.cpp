@@ -1,10 +1,9 @@
-#include "JobProgress.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
 
 #include "HashJob.h"
+#include "JobProgress.h"
 
 namespace {
 
@@ -14,8 +13,18 @@ TEST(JobProgressTest, RoundsHalvesToTheEvenNeighbour) {
         std::int32_t rounded;
     };
     const Case cases[] = {
-        {12.5, 12},  {37.5, 38},  {62.5, 62},   {87.5, 88},  {0.5, 0},     {1.5, 2},
-        {12.49, 12}, {12.51, 13}, {99.99, 100}, {100.0, 100}, {-0.5, 0},   {-1.5, -2},
+        {12.5, 12},
+        {37.5, 38},
+        {62.5, 62},
+        {87.5, 88},
+        {0.5, 0},
+        {1.5, 2},
+        {12.49, 12},
+        {12.51, 13},
+        {99.99, 100},
+        {100.0, 100},
+        {-0.5, 0},
+        {-1.5, -2},
         {1e12, std::numeric_limits<std::int32_t>::max()},
         {-1e12, std::numeric_limits<std::int32_t>::min()},
     };
@@ -53,7 +62,7 @@ TEST(JobProgressTest, AFileSizedZeroThatDeliversBytesShowsExactly100) {
 
 TEST(JobProgressTest, AFileThatGrewFarPastItsSizeStaysInRange) {
     EXPECT_EQ(ChunkProgressPosition(1, 0, 1, 2 * std::int64_t{READ_CHUNK_SIZE}),
-              655360000);  // passed on; the bar shows it as 100
+              1310720000);  // passed on; the bar shows it as 100
     EXPECT_EQ(ChunkProgressPosition(1, 0, 1, std::int64_t{1} << 40),
               std::numeric_limits<std::int32_t>::max());
 }

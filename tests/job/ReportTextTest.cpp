@@ -53,7 +53,8 @@ struct FakeMessages {
 
 TEST(ReportTextTest, ReasonPrefersTheUsersLanguage) {
     FakeMessages messages{L"另一个程序正在使用此文件，进程无法访问。\r\n", L"in use.\r\n", {}};
-    EXPECT_EQ(ComposeErrorReason(32, messages.Lookup()), L"另一个程序正在使用此文件，进程无法访问。");
+    EXPECT_EQ(ComposeErrorReason(32, messages.Lookup()),
+              L"另一个程序正在使用此文件，进程无法访问。");
     EXPECT_EQ(messages.asked, std::vector<MessageLanguage>{MessageLanguage::User});
 }
 

@@ -1,5 +1,3 @@
-#include "ThreadPool.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "ThreadPool.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 // A gate that tasks wait on until the test opens it (or 30 s pass, so that a
 // fault shows as a failure, not a hang).
 class Gate {
-public:
+  public:
     void Open() {
         {
             std::lock_guard lock(mutex_);
@@ -31,7 +31,7 @@ public:
         return changed_.wait_for(lock, 30s, [this] { return open_; });
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool open_ = false;
@@ -133,7 +133,8 @@ TEST(ThreadPoolTest, WaitingThreadRunsTasksNoWorkerHasTaken) {
     std::vector<std::thread::id> ranOn(3);
     std::vector<TaskHandle> set;
     for (std::size_t i = 0; i < ranOn.size(); ++i) {
-        set.push_back(pool.Run([&ranOn, i](const Task&) { ranOn[i] = std::this_thread::get_id(); }));
+        set.push_back(
+            pool.Run([&ranOn, i](const Task&) { ranOn[i] = std::this_thread::get_id(); }));
     }
     pool.WaitForAll(set);
     for (const auto& id : ranOn) {

@@ -1,5 +1,3 @@
-#include "UiCallQueue.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +6,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "UiCallQueue.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The main window as it stands at start: every control, the result view's
 // placeholder, the anchors, the minimum size and a clean close.
 
+#include "FormFixture.h"
+
 #include <richedit.h>
 
 #include <array>
-
-#include "FormFixture.h"
 
 namespace {
 

@@ -23,8 +23,8 @@ bool HoldsSignedVersionBlock(std::span<const std::uint8_t> bytes) {
     auto at = bytes.begin();
     while ((at = std::search(at, bytes.end(), std::begin(kVersionKey), std::end(kVersionKey))) !=
            bytes.end()) {
-        const auto signatureStart = static_cast<std::size_t>(at - bytes.begin()) +
-                                    sizeof kVersionKey + kPadding;
+        const auto signatureStart =
+            static_cast<std::size_t>(at - bytes.begin()) + sizeof kVersionKey + kPadding;
         if (signatureStart + sizeof kSignature <= bytes.size() &&
             std::equal(std::begin(kSignature), std::end(kSignature),
                        bytes.begin() + static_cast<std::ptrdiff_t>(signatureStart))) {

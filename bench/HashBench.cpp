@@ -1,0 +1,192 @@
+// Throughput of the hash contexts alone and of the hash job over one file.
+//
+//   hashbench create <file> <MiB>       writes pseudo-random content
+//   hashbench alone <file> <algorithm>  md5, sha1, sha256 or crc32: the
+//                                       file's chunks through one context on
+//                                       this thread, timing only the hashing
+//   hashbench job <file>                the job over the file with all four
+//                                       algorithms and a window that only
+//                                       records, timing start to end, and
+//                                       its peak memory above the process at
+//                                       rest
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "BenchMemory.h"
+#include "HashContext.h"
+#include "HashJob.h"
+#include "Utf8Text.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration duration) {
+    return std::chrono::duration<double>(duration).count();
+}
+
+int Create(const char* path, long mebibytes) {
+    std::FILE* out = std::fopen(path, "wb");
+    if (out == nullptr) {
+        std::perror(path);
+        return 1;
+    }
+    std::vector<std::uint64_t> block(1 << 17);  // 1 MiB
+    std::uint64_t state = 0x9E3779B97F4A7C15ull;
+    for (long i = 0; i < mebibytes; ++i) {
+        for (std::uint64_t& word : block) {  // xorshift64*
+            state ^= state >> 12;
+            state ^= state << 25;
+            state ^= state >> 27;
+            word = state * 0x2545F4914F6CDD1Dull;
+        }
+        if (std::fwrite(block.data(), sizeof block[0], block.size(), out) != block.size()) {
+            std::perror(path);
+            std::fclose(out);
+            return 1;
+        }
+    }
+    return std::fclose(out) == 0 ? 0 : 1;
+}
+
+std::uint32_t AlgorithmId(const std::string& name) {
+    if (name == "md5") return CALG_MD5;
+    if (name == "sha1") return CALG_SHA1;
+    if (name == "sha256") return CALG_SHA_256;
+    if (name == "crc32") return CALG_CRC32;
+    throw std::invalid_argument("unknown algorithm " + name);
+}
+
+int Alone(const std::wstring& path, const std::string& algorithm) {
+    JobPlatform& platform = SystemJobPlatform();
+    std::unique_ptr<JobFile> file;
+    if (ErrorCode error = platform.OpenFile(path, file)) {
+        std::fprintf(stderr, "open failed: %s\n", WideToUtf8(platform.ErrorReason(error)).c_str());
+        return 1;
+    }
+    ErrorCode error = 0;
+    ChunkBuffer buffer = platform.AllocateChunkBuffer(READ_CHUNK_SIZE, error);
+    if (!buffer) {
+        std::fprintf(stderr, "no buffer: %s\n", WideToUtf8(platform.ErrorReason(error)).c_str());
+        return 1;
+    }
+    THashContext context;
+    HashInit(context, AlgorithmId(algorithm));
+    Clock::duration hashing{};
+    std::uint64_t total = 0;
+    std::uint32_t read = 0;
+    do {
+        if ((error = file->Read(buffer.get(), READ_CHUNK_SIZE, read)) != 0) {
+            std::fprintf(stderr, "read failed: %s\n",
+                         WideToUtf8(platform.ErrorReason(error)).c_str());
+            return 1;
+        }
+        const Clock::time_point start = Clock::now();
+        HashUpdate(context, buffer.get(), static_cast<std::int32_t>(read));
+        hashing += Clock::now() - start;
+        total += read;
+    } while (read == READ_CHUNK_SIZE);
+    const std::wstring digest = HashFinal(context, false);
+    std::printf("alone %s seconds=%.4f bytes=%llu digest=%s\n", algorithm.c_str(), Seconds(hashing),
+                static_cast<unsigned long long>(total), WideToUtf8(digest).c_str());
+    return 0;
+}
+
+// A window that shows nothing and keeps the last block.
+class RecordingWindow final : public JobWindow {
+  public:
+    void DisableControls() override {}
+    JobOptions ReadJobOptions() override {
+        JobOptions options;
+        options.MD5 = options.SHA1 = options.SHA256 = options.CRC32 = true;
+        options.Path = true;
+        return options;
+    }
+    void SynchronizeResult(const std::wstring& Result) override { lastBlock = Result; }
+    void UpdateProgress(int position) override {
+        lastPosition = position;
+        ++updates;
+    }
+    void EnableControls() override {}
+
+    std::wstring lastBlock;
+    int lastPosition = 0;
+    int updates = 0;
+};
+
+int Job(const std::wstring& path) {
+    const ProcessMemory rest = ReadProcessMemory();
+
+    std::mutex mutex;
+    std::condition_variable woken;
+    bool pending = false;
+    UiCallQueue ui([&] {
+        {
+            std::lock_guard lock(mutex);
+            pending = true;
+        }
+        woken.notify_one();
+    });
+    RecordingWindow window;
+    JobQueueState queue;
+    queue.FileList.push_back(path);
+
+    const Clock::time_point start = Clock::now();
+    StartHashJob(queue, window, ui);
+    // This thread plays the UI thread: it serves the job's calls as they come.
+    while (JobRunning(queue)) {
+        {
+            std::unique_lock lock(mutex);
+            woken.wait_for(lock, std::chrono::milliseconds(1), [&] { return pending; });
+            pending = false;
+        }
+        ui.RunPending();
+    }
+    const double seconds = Seconds(Clock::now() - start);
+    const ProcessMemory after = ReadProcessMemory();
+
+    std::string block = WideToUtf8(window.lastBlock);
+    for (char& c : block) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    std::printf(
+        "job seconds=%.4f updates=%d position=%d rest_kib=%llu peak_kib=%llu "
+        "above_rest_kib=%llu cores=%u block=%s\n",
+        seconds, window.updates, window.lastPosition,
+        static_cast<unsigned long long>(rest.currentBytes / 1024),
+        static_cast<unsigned long long>(after.peakBytes / 1024),
+        static_cast<unsigned long long>(
+            (after.peakBytes > rest.currentBytes ? after.peakBytes - rest.currentBytes : 0) / 1024),
+        ThreadPool::DefaultWorkerCount(), block.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    try {
+        if (mode == "create" && argc == 4) {
+            return Create(argv[2], std::stol(argv[3]));
+        }
+        if (mode == "alone" && argc == 4) {
+            return Alone(Utf8ToWide(argv[2]), argv[3]);
+        }
+        if (mode == "job" && argc == 3) {
+            return Job(Utf8ToWide(argv[2]));
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "hashbench: %s\n", error.what());
+        return 1;
+    }
+    std::fprintf(stderr,
+                 "usage: hashbench create <file> <MiB> | alone <file> md5|sha1|sha256|crc32 | "
+                 "job <file>\n");
+    return 2;
+}

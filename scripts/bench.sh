@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Throughput of the hash job against the hash contexts alone and against
+# rhash and coreutils, on a page-cached file, natively and under Wine.
+#
+#   scripts/bench.sh [native|wine|both]     (default: both)
+#
+# Environment: BENCH_MIB (file size, default 1024), BENCH_REPS (best of N,
+# default 3), WINEPREFIX (default build/wineprefix).
+# Prints one markdown table per platform; docs/benchmarks.md holds a run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+which_runs=${1:-both}
+mib=${BENCH_MIB:-1024}
+reps=${BENCH_REPS:-3}
+native_build=build/h2-release
+windows_build=build/h2-windows
+data=build/h2-bench/data.bin
+export WINEPREFIX=${WINEPREFIX:-$PWD/build/wineprefix} WINEDEBUG=-all LANG=${LANG:-zh_CN.UTF-8}
+export DISPLAY=${DISPLAY:-:99}
+
+build() {
+    if [[ $which_runs != wine ]]; then
+        cmake --preset native-release -B "$native_build" >/dev/null
+        cmake --build "$native_build" -j2 --target hashbench >/dev/null
+    fi
+    if [[ $which_runs != native ]]; then
+        cmake --preset windows -B "$windows_build" >/dev/null
+        cmake --build "$windows_build" -j2 --target hashbench >/dev/null
+    fi
+}
+
+prepare_data() {
+    mkdir -p "$(dirname "$data")"
+    local want=$((mib * 1024 * 1024))
+    if [[ ! -f $data || $(stat -c %s "$data") -ne $want ]]; then
+        "$native_build/bench/hashbench" create "$data" "$mib"
+    fi
+    cat "$data" >/dev/null  # into the page cache
+}
+
+# The value of key=... in a line of hashbench output.
+field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p" <<<"$1"; }
+
+# Best of $reps runs of a hashbench command; prints its output line.
+best_run() {
+    local best="" best_line="" line seconds
+    for ((i = 0; i < reps; i++)); do
+        line=$("$@" | tr -d '\r')
+        seconds=$(field " $line" seconds)
+        if [[ -z $best ]] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+            best=$seconds
+            best_line=$line
+        fi
+    done
+    echo "$best_line"
+}
+
+# Best of $reps wall-clock seconds of a shell command.
+best_wall() {
+    local best="" start end seconds
+    for ((i = 0; i < reps; i++)); do
+        start=$(date +%s.%N)
+        eval "$1" >/dev/null
+        end=$(date +%s.%N)
+        seconds=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }')
+        if [[ -z $best ]] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+            best=$seconds
+        fi
+    done
+    echo "$best"
+}
+
+mbps() { awk -v b="$bytes" -v s="$1" 'BEGIN { printf "%.0f", b / 1e6 / s }'; }
+
+report() {
+    local title=$1 runner=$2 file=$3 with_tools=$4
+    local -A t
+    local digests=()
+    cat "$data" >/dev/null
+    for alg in md5 sha1 sha256 crc32; do
+        local line
+        line=$(best_run $runner alone "$file" $alg)
+        t[$alg]=$(field " $line" seconds)
+        digests+=("$(field " $line" digest)")
+    done
+    local job
+    job=$(best_run $runner job "$file")
+    t[job]=$(field " $job" seconds)
+    local cores
+    cores=$(field " $job" cores)
+    for d in "${digests[@]}"; do
+        if [[ $job != *"$d"* ]]; then
+            echo "the job's block lacks the digest $d" >&2
+            exit 1
+        fi
+    done
+    local limit
+    limit=$(awk -v a="${t[md5]}" -v b="${t[sha1]}" -v c="${t[sha256]}" -v d="${t[crc32]}" \
+        -v n="$cores" 'BEGIN { m = a; if (b > m) m = b; if (c > m) m = c; if (d > m) m = d;
+                               s = (a + b + c + d) / n; printf "%.4f", (m > s ? m : s) }')
+    local efficiency
+    efficiency=$(awk -v l="$limit" -v j="${t[job]}" 'BEGIN { printf "%.3f", l / j }')
+
+    echo "### $title"
+    echo
+    echo "File: $bytes bytes, page-cached; $cores cores; best of $reps runs."
+    echo
+    echo "| Measurement | Seconds | MB/s |"
+    echo "|---|---:|---:|"
+    echo "| t_MD5 (context alone, one thread) | ${t[md5]} | $(mbps "${t[md5]}") |"
+    echo "| t_SHA1 | ${t[sha1]} | $(mbps "${t[sha1]}") |"
+    echo "| t_SHA256 | ${t[sha256]} | $(mbps "${t[sha256]}") |"
+    echo "| t_CRC32 | ${t[crc32]} | $(mbps "${t[crc32]}") |"
+    echo "| t_limit = max(max t_i, sum t_i / $cores) | $limit | $(mbps "$limit") |"
+    echo "| **t_job** (all four, the job's loop) | **${t[job]}** | **$(mbps "${t[job]}")** |"
+    if [[ $with_tools == yes ]]; then
+        local rhash coreutils
+        rhash=$(best_wall "rhash --md5 --sha1 --sha256 --crc32 '$data'")
+        coreutils=$(best_wall "md5sum '$data'; sha1sum '$data'; sha256sum '$data'")
+        echo "| rhash --md5 --sha1 --sha256 --crc32 | $rhash | $(mbps "$rhash") |"
+        echo "| md5sum; sha1sum; sha256sum | $coreutils | $(mbps "$coreutils") |"
+        echo
+        echo "Job throughput / rhash throughput: $(awk -v r="$rhash" -v j="${t[job]}" \
+            'BEGIN { printf "%.2f", r / j }') (target >= 1.5)."
+    fi
+    echo
+    echo "Efficiency t_limit / t_job: **$efficiency** (target >= 0.90)."
+    echo
+    echo "Peak memory of the job above the process at rest: $(field " $job" above_rest_kib) KiB" \
+        "(rest $(field " $job" rest_kib) KiB, peak $(field " $job" peak_kib) KiB; target <= 32768 KiB)."
+    echo
+}
+
+build
+prepare_data
+bytes=$(stat -c %s "$data")
+if [[ $which_runs != wine ]]; then
+    report "Native (Linux, OpenSSL)" "$native_build/bench/hashbench" "$data" yes
+fi
+if [[ $which_runs != native ]]; then
+    report "Wine (Windows build, CryptoAPI)" "wine $windows_build/bench/hashbench.exe" \
+        "$(winepath -w "$PWD/$data" 2>/dev/null)" no
+fi

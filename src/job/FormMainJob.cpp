@@ -1,0 +1,179 @@
+// The window's side of the hash job: starting it, the display of its
+// results and progress, and the control states while it runs.
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+
+#include "FormMain.h"
+#include "HashJob.h"
+#include "JobQueueState.h"
+#include "JobWindow.h"
+#include "UiCallQueue.h"
+
+std::unique_ptr<JobQueueState> JobQueue;
+
+namespace {
+
+// What the job sees of the window; the job calls it only through
+// synchronous calls, so everything here runs on the UI thread.
+class FormJobWindow final : public JobWindow {
+  public:
+    explicit FormJobWindow(TFormMain& form) : form_(form) {}
+
+    void DisableControls() override { form_.DisableControls(); }
+    JobOptions ReadJobOptions() override {
+        JobOptions options;
+        options.MD5 = form_.CB_MD5.Checked();
+        options.SHA1 = form_.CB_SHA1.Checked();
+        options.SHA256 = form_.CB_SHA256.Checked();
+        options.CRC32 = form_.CB_CRC32.Checked();
+        options.Path = form_.CB_Path.Checked();
+        options.Size = form_.CB_Size.Checked();
+        options.Ver = form_.CB_Ver.Checked();
+        options.Time = form_.CB_Time.Checked();
+        options.CalcTime = form_.CB_CalcTime.Checked();
+        options.Upcase = form_.CB_Upcase.Checked();
+        return options;
+    }
+    void SynchronizeResult(const std::wstring& Result) override { form_.AppendResult(Result); }
+    void UpdateProgress(int position) override { form_.UpdateProgress(position); }
+    void EnableControls() override { form_.EnableControls(); }
+
+  private:
+    TFormMain& form_;
+};
+
+LONG ViewTextLength(HWND view) {
+    GETTEXTLENGTHEX request{GTL_NUMCHARS, 1200};
+    return static_cast<LONG>(
+        ::SendMessageW(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
+}
+
+wchar_t LastViewCharacter(HWND view, LONG length) {
+    if (length == 0) return L'\0';
+    wchar_t buffer[2] = {};
+    TEXTRANGEW range{{length - 1, length}, buffer};
+    ::SendMessageW(view, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    return buffer[0];
+}
+
+// The number of characters the view stores for a text: a line break, CR LF
+// or a lone CR or LF, is one character.
+LONG StoredLength(const std::wstring& text) {
+    LONG count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+        ++count;
+    }
+    return count;
+}
+
+void RepaintNow(HWND control) {
+    ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+}  // namespace
+
+void TFormMain::CreateFileQueue() {
+    JobQueue = std::make_unique<JobQueueState>();
+    uiCalls_ = std::make_unique<UiCallQueue>(
+        [hwnd = handle_] { ::PostMessageW(hwnd, WM_APP_UICALLS, 0, 0); });
+    jobWindow_ = std::make_unique<FormJobWindow>(*this);
+}
+
+void TFormMain::FreeFileQueue() {
+    JobQueue.reset();
+}
+
+void TFormMain::StartHash() {
+    HWND view = RichEdit1.Handle;
+    if (!RichEdit1.Enabled()) {
+        // The first job of the run replaces the placeholder.
+        ::SendMessageW(view, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        PARAFORMAT2 paragraph{};
+        paragraph.cbSize = sizeof(paragraph);
+        paragraph.dwMask = PFM_ALIGNMENT;
+        paragraph.wAlignment = PFA_LEFT;
+        ::SendMessageW(view, EM_SETSEL, 0, -1);
+        ::SendMessageW(view, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
+    }
+    RichEdit1.SetEnabled(true);
+    Btn_ComText.SetEnabled(true);
+    StartHashJob(*JobQueue, *jobWindow_, *uiCalls_);
+}
+
+void TFormMain::StopHash() {
+    if (!JobQueue) return;
+    TaskHandle task = RunningHashTask(*JobQueue);
+    if (!task) return;
+    task->Cancel();
+    // The job's last calls (its block, progress, EnableControls) need this
+    // thread; HashTask is emptied only after them.
+    while (JobRunning(*JobQueue)) {
+        ProcessMessages();
+        uiCalls_->RunPending();
+    }
+}
+
+void TFormMain::SynchronizeResult(const std::wstring& Result) {
+    uiCalls_->Call([this, text = Result] { AppendResult(text); });
+}
+
+void TFormMain::AppendResult(const std::wstring& Result) {
+    HWND view = RichEdit1.Handle;
+    const LONG length = ViewTextLength(view);
+    const wchar_t last = LastViewCharacter(view, length);
+    const bool lastLineEmpty = length == 0 || last == L'\r' || last == L'\n';
+    const std::wstring insert = lastLineEmpty ? Result + L"\r\n" : L"\r\n" + Result;
+    CHARRANGE end{length, length};
+    ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    SETTEXTEX how{ST_SELECTION | ST_KEEPUNDO, 1200};
+    ::SendMessageW(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
+                   reinterpret_cast<LPARAM>(insert.c_str()));
+    const LONG newLength = ViewTextLength(view);
+    if (newLength != length + StoredLength(insert)) {
+        throw TAppError(L"The result view cannot take more text");
+    }
+    CHARRANGE caret{newLength, newLength};
+    ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    ::SendMessageW(view, WM_VSCROLL, SB_BOTTOM, 0);
+}
+
+void TFormMain::UpdateProgress(int position) {
+    ::SendMessageW(ProgressBar.Handle, PBM_SETPOS,
+                   static_cast<WPARAM>(std::clamp(position, 0, 100)), 0);
+    SetTaskbarProgress(
+        static_cast<std::int64_t>(::SendMessageW(ProgressBar.Handle, PBM_GETPOS, 0, 0)));
+}
+
+void TFormMain::SetTaskbarProgress(std::int64_t Pos) {
+    if (!MainUnit::TaskbarList) return;
+    MainUnit::TaskbarList->SetProgressValue(handle_, static_cast<ULONGLONG>(Pos), 100);
+}
+
+void TFormMain::DisableControls() {
+    Btn_Clear.SetEnabled(false);
+    Btn_Copy.SetEnabled(false);
+    Btn_Save.SetEnabled(false);
+    Btn_Stop.SetEnabled(true);
+    Btn_Stop.SetCaption(L"停止(&A)");
+    Btn_Stop.Tag = 0;
+    RepaintNow(Btn_Stop.Handle);
+    for (const TControl* control : Components) {
+        if (control->Kind == TControlKind::CheckBox) control->SetEnabled(false);
+    }
+}
+
+void TFormMain::EnableControls() {
+    Btn_Clear.SetEnabled(true);
+    Btn_Copy.SetEnabled(true);
+    Btn_Save.SetEnabled(true);
+    Btn_Stop.SetCaption(L"开始(&R)");
+    Btn_Stop.Tag = 1;
+    RepaintNow(Btn_Stop.Handle);
+    for (const TControl* control : Components) {
+        if (control->Kind == TControlKind::CheckBox) control->SetEnabled(true);
+    }
+}

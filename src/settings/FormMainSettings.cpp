@@ -1,0 +1,106 @@
+// TFormMain's settings and system-menu methods: the load at start-up with its
+// snapshot, the save at close when something changed, the system-menu
+// extension and its commands. Also the main unit's settings globals.
+
+#include <stdexcept>
+
+#include "FormMain.h"
+#include "LoadSaveSettings.h"
+#include "MainUnitSettings.h"
+#include "MenuCheckState.h"
+#include "SettingsSnapshot.h"
+#include "SettingsStoresWin32.h"
+#include "SettingsWindow.h"
+#include "SystemMenuWin32.h"
+
+std::int8_t ContextMenuState = kMenuUnchecked;
+std::int8_t SendToState = kMenuUnchecked;
+std::int8_t StayOnTopState = kMenuUnchecked;
+std::wstring SendToLinkPath;
+std::wstring SettingsSignature;
+std::int32_t StartWidth = 0;
+std::int32_t StartHeight = 0;
+
+namespace {
+
+// The window as the settings see it: its plain check boxes in creation
+// order, its window state, form style and outer size.
+class FormSettingsWindow final : public SettingsWindow {
+  public:
+    explicit FormSettingsWindow(TFormMain& form) noexcept : form_(form) {}
+
+    std::size_t OptionCount() const override {
+        std::size_t count = 0;
+        for (const TControl* control : form_.Components) {
+            if (control->Kind == TControlKind::CheckBox) ++count;
+        }
+        return count;
+    }
+    std::wstring OptionName(std::size_t index) const override { return Option(index).Name; }
+    bool IsOptionChecked(std::size_t index) const override { return Option(index).Checked(); }
+    void SetOptionChecked(std::size_t index, bool checked) override {
+        Option(index).SetChecked(checked);
+    }
+
+    bool IsMaximized() const override { return form_.WindowState() == TWindowState::wsMaximized; }
+    void SetMaximized() override { form_.SetWindowState(TWindowState::wsMaximized); }
+
+    bool IsStayOnTop() const override { return IsTopmostWindow(form_.Handle()); }
+    void SetStayOnTop() override { form_.SetStayOnTop(true); }
+
+    std::int32_t Width() const override { return form_.Width(); }
+    std::int32_t Height() const override { return form_.Height(); }
+    void SetWidth(std::int32_t width) override { form_.SetWidth(width); }
+    void SetHeight(std::int32_t height) override { form_.SetHeight(height); }
+
+  private:
+    const TControl& Option(std::size_t index) const {
+        for (const TControl* control : form_.Components) {
+            if (control->Kind != TControlKind::CheckBox) continue;
+            if (index == 0) return *control;
+            --index;
+        }
+        throw std::out_of_range("no such option check box");
+    }
+
+    TFormMain& form_;
+};
+
+}  // namespace
+
+void TFormMain::LoadSaveSettings(std::int16_t mode) {
+    FormSettingsWindow window(*this);
+    SettingsStoresWin32 stores;
+    ::LoadSaveSettings(window, mode, stores, StayOnTopState);
+}
+
+void TFormMain::LoadSettingsAndSnapshot() {
+    LoadSaveSettings(kSettingsLoad);
+    StartWidth = Width();
+    StartHeight = Height();
+    SettingsSignature = ComputeSettingsSignature(FormSettingsWindow(*this), StayOnTopState);
+}
+
+void TFormMain::SaveSettingsIfChanged() {
+    if (SettingsNeedSaving(FormSettingsWindow(*this), StayOnTopState, SettingsSignature, StartWidth,
+                           StartHeight)) {
+        LoadSaveSettings(kSettingsSave);
+    }
+}
+
+void TFormMain::ExtendSystemMenu() {
+    ContextMenuState = DetectContextMenuState();
+    SendToLinkPath = ComposeSendToLinkPath();
+    SendToState = DetectSendToState(SendToLinkPath);
+    ::ExtendSystemMenu(handle_, ContextMenuState, SendToState, StayOnTopState);
+}
+
+void TFormMain::WMSysCommand(WPARAM command) {
+    // The standard commands (move, size, close...) go straight on to the
+    // default handling, which the window runs after this in every case.
+    if (!IsSystemMenuCommand(command)) return;
+    RunSystemMenuCommand(
+        handle_, command,
+        SystemMenuStates{ContextMenuState, SendToState, StayOnTopState, SendToLinkPath},
+        CurrentExecutablePath());
+}

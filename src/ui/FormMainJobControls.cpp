@@ -1,0 +1,20 @@
+// The user's control over the hash job: the start/stop button and the exit
+// button.
+
+#include "FormMain.h"
+
+#include "JobQueueState.h"
+
+void TFormMain::Btn_StopClick() {
+    if (Btn_Stop.Tag != 0) {
+        // Start: hash the whole last queue again, unless a job still runs.
+        if (!JobRunning(*JobQueue)) StartHash();
+        return;
+    }
+    TaskHandle task = RunningHashTask(*JobQueue);
+    if (!task) return;
+    task->Cancel();
+    SynchronizeResult(L"取消操作！\r\n");
+}
+
+void TFormMain::Btn_ExitClick() { ::SendMessageW(handle_, WM_CLOSE, 0, 0); }

@@ -1,0 +1,297 @@
+// The commands on the result view: find, copy all, save, clear, and the
+// view's popup menu with copy, delete and select all.
+
+#include "FormMain.h"
+
+// These need the declarations of <windows.h>, which FormMain.h brings.
+#include <commdlg.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "ChunkedWrite.h"
+#include "DialogFilter.h"
+#include "JobPlatform.h"
+#include "ViewLines.h"
+
+namespace {
+
+constexpr UINT kPopCopyId = 200;
+constexpr UINT kPopClearId = 201;
+constexpr UINT kN2Id = 202;
+constexpr UINT kPopAllId = 203;
+
+constexpr const wchar_t* kSaveFilter = L"文体文件|*.txt|所有文件|*.*";
+constexpr const wchar_t* kSaveDefaultExt = L"txt";
+constexpr const wchar_t* kSaveInitialName = L"Hash校验结果";
+// Room for the longest path the file system accepts.
+constexpr std::size_t kFileNameCapacity = 32768;
+// Text is converted and written a piece at a time, so that even a view of
+// many megabytes needs no second full copy in the ANSI code page.
+constexpr std::size_t kSavePieceChars = 1 << 20;
+constexpr std::size_t kWriteChunkBytes = 1 << 20;
+
+std::wstring SystemReason(DWORD code) {
+    return SystemJobPlatform().ErrorReason(code);
+}
+
+// Length of the view's text; with `crlf` each line break counts twice.
+LONG ViewTextLength(HWND view, bool crlf) {
+    GETTEXTLENGTHEX query{};
+    query.flags = GTL_NUMCHARS | GTL_PRECISE | (crlf ? GTL_USECRLF : 0);
+    query.codepage = 1200;  // UTF-16
+    const LRESULT length =
+        ::SendMessageW(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
+    return length > 0 ? static_cast<LONG>(length) : 0;
+}
+
+// The view's whole text as it stores it: one CR per line break.
+std::wstring ViewText(HWND view) {
+    const LONG length = ViewTextLength(view, false);
+    if (length == 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GETTEXTEX request{};
+    request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    request.flags = GT_DEFAULT;
+    request.codepage = 1200;
+    const LRESULT copied = ::SendMessageW(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                                          reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, length)));
+    return text;
+}
+
+CHARRANGE ViewSelection(HWND view) {
+    CHARRANGE selection{};
+    ::SendMessageW(view, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    return selection;
+}
+
+// ---- Clipboard -------------------------------------------------------------
+
+struct GlobalMemoryTraits {
+    static HGLOBAL Invalid() { return nullptr; }
+    static void Close(HGLOBAL h) { ::GlobalFree(h); }
+};
+using UniqueGlobalMemory = UniqueHandle<HGLOBAL, GlobalMemoryTraits>;
+
+[[noreturn]] void ThrowClipboardError(DWORD code) {
+    throw TAppError(L"Cannot open clipboard: " + SystemReason(code));
+}
+
+// The clipboard, open for the owner window while this lives.
+class OpenedClipboard {
+  public:
+    explicit OpenedClipboard(HWND owner) {
+        if (!::OpenClipboard(owner)) ThrowClipboardError(::GetLastError());
+    }
+    ~OpenedClipboard() { ::CloseClipboard(); }
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+};
+
+void PutUnicodeTextOnClipboard(HWND owner, const std::wstring& text) {
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    UniqueGlobalMemory memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (!memory) throw std::bad_alloc();
+    void* target = ::GlobalLock(memory.Get());
+    if (!target) throw std::bad_alloc();
+    std::memcpy(target, text.c_str(), bytes);
+    ::GlobalUnlock(memory.Get());
+
+    OpenedClipboard clipboard(owner);
+    if (!::EmptyClipboard()) ThrowClipboardError(::GetLastError());
+    if (!::SetClipboardData(CF_UNICODETEXT, memory.Get())) ThrowClipboardError(::GetLastError());
+    memory.Release();  // the clipboard owns it now
+}
+
+// ---- Save ------------------------------------------------------------------
+
+// Shows the save dialog with the settings it keeps between uses; on success
+// the chosen name and file type become the starting values of the next use.
+bool ExecuteSaveDialog(HWND owner, TFileDialog& dialog) {
+    if (dialog.Filter.empty()) {
+        dialog.Filter = kSaveFilter;
+        dialog.DefaultExt = kSaveDefaultExt;
+        dialog.FileName = kSaveInitialName;
+        dialog.FilterIndex = 1;
+    }
+    const std::wstring filter = SystemDialogFilter(dialog.Filter);
+    std::vector<wchar_t> fileName(kFileNameCapacity, L'\0');
+    dialog.FileName.copy(fileName.data(), std::min(dialog.FileName.size(), fileName.size() - 1));
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(dialog.FilterIndex);
+    ofn.lpstrFile = fileName.data();
+    ofn.nMaxFile = static_cast<DWORD>(fileName.size());
+    ofn.lpstrDefExt = dialog.DefaultExt.empty() ? nullptr : dialog.DefaultExt.c_str();
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+    if (!::GetSaveFileNameW(&ofn)) return false;
+
+    dialog.FileName = fileName.data();
+    dialog.FilterIndex = static_cast<int>(ofn.nFilterIndex);
+    dialog.Files.assign(1, dialog.FileName);
+    return true;
+}
+
+// UTF-16 to the system's ANSI code page; characters the code page lacks
+// become its default character.
+std::string ToAnsiCodePage(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int wideLength = static_cast<int>(text.size());
+    const int length =
+        ::WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) throw std::bad_alloc();
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, bytes.data(), length, nullptr,
+                          nullptr);
+    return bytes;
+}
+
+// Writes the text to the open file in the ANSI code page, without a
+// byte-order mark. False when a write fails; what was written stays.
+bool WriteAnsiText(HANDLE file, std::wstring_view text) {
+    const ByteSink sink = [file](const char* data, std::size_t size) -> std::size_t {
+        DWORD written = 0;
+        if (!::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr)) return 0;
+        return written;
+    };
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t end = TextPieceEnd(text, pos, kSavePieceChars);
+        if (!WriteAllBytes(ToAnsiCodePage(text.substr(pos, end - pos)), kWriteChunkBytes, sink))
+            return false;
+        pos = end;
+    }
+    return true;
+}
+
+// ---- Popup menu ------------------------------------------------------------
+
+// Builds PopupMenu1 and numbers its items the first time the menu is needed.
+HMENU EnsurePopupMenu(TFormMain& form) {
+    if (form.PopupMenu1) return form.PopupMenu1.Get();
+    UniqueMenu menu(::CreatePopupMenu());
+    if (!menu) throw TAppError(L"Cannot create the popup menu: " + SystemReason(::GetLastError()));
+    form.Pop_Copy = {kPopCopyId, L"复制(&C)"};
+    form.Pop_Clear = {kPopClearId, L"删除(&D)"};
+    form.N2 = {kN2Id, L"-"};
+    form.Pop_All = {kPopAllId, L"全选(&S)"};
+    for (const TMenuItem* item : {&form.Pop_Copy, &form.Pop_Clear, &form.N2, &form.Pop_All}) {
+        const bool separator = std::wcscmp(item->Caption, L"-") == 0;
+        if (!::AppendMenuW(menu.Get(), separator ? MF_SEPARATOR : MF_STRING, item->Id,
+                           separator ? nullptr : item->Caption)) {
+            throw TAppError(L"Cannot create the popup menu: " + SystemReason(::GetLastError()));
+        }
+    }
+    form.PopupMenu1 = std::move(menu);
+    return form.PopupMenu1.Get();
+}
+
+// Where the menu key opens the popup: at the caret when it is in sight,
+// else at the view's top-left corner. Screen coordinates.
+POINT KeyboardPopupPoint(HWND view) {
+    POINTL caret{};
+    ::SendMessageW(view, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&caret),
+                   ViewSelection(view).cpMax);
+    RECT client{};
+    ::GetClientRect(view, &client);
+    POINT point{caret.x, caret.y};
+    if (!::PtInRect(&client, point)) point = {0, 0};
+    ::ClientToScreen(view, &point);
+    return point;
+}
+
+// Lifts the view's read-only state while this lives.
+class WritableView {
+  public:
+    explicit WritableView(HWND view) : view_(view) {
+        ::SendMessageW(view_, EM_SETREADONLY, FALSE, 0);
+    }
+    ~WritableView() { ::SendMessageW(view_, EM_SETREADONLY, TRUE, 0); }
+    WritableView(const WritableView&) = delete;
+    WritableView& operator=(const WritableView&) = delete;
+
+  private:
+    HWND view_;
+};
+
+}  // namespace
+
+void TFormMain::Btn_ComTextClick() {
+    const std::wstring compare = Ed_ComText.Caption();
+    const HWND view = RichEdit1.Handle;
+    // The range runs to the length with two characters per line break, at or
+    // beyond the end of the text, so the whole text is searched.
+    FINDTEXTEXW find{};
+    find.chrg.cpMin = 0;
+    find.chrg.cpMax = ViewTextLength(view, true);
+    find.lpstrText = compare.c_str();
+    const LRESULT found =
+        ::SendMessageW(view, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find));
+    if (found < 0) {
+        ::MessageBoxW(handle_, L"没有匹配的值！", L"提示", MB_ICONINFORMATION | MB_OK);
+        return;
+    }
+    CHARRANGE match{};
+    match.cpMin = static_cast<LONG>(found);
+    match.cpMax = static_cast<LONG>(found + static_cast<LRESULT>(ViewCharCount(compare)));
+    ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&match));
+    ::SendMessageW(view, EM_SCROLLCARET, 0, 0);
+    ::SetFocus(view);
+}
+
+void TFormMain::Btn_CopyClick() {
+    PutUnicodeTextOnClipboard(handle_, CopyAllText(ViewText(RichEdit1.Handle)));
+}
+
+void TFormMain::Btn_SaveClick() {
+    if (!ExecuteSaveDialog(handle_, SaveDialog1)) return;
+    const std::wstring path = SaveDialog1.FileName;
+    const std::wstring text = WithCrLfLineBreaks(ViewText(RichEdit1.Handle));
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        throw TAppError(L"Cannot create file \"" + path + L"\". " + SystemReason(::GetLastError()));
+    }
+    if (!WriteAnsiText(file.Get(), text)) throw TAppError(L"Failed to Save Stream");
+}
+
+void TFormMain::Btn_ClearClick() {
+    ::SetWindowTextW(RichEdit1.Handle, L"");
+    Btn_Clear.SetEnabled(false);
+    Btn_Copy.SetEnabled(false);
+    Btn_Save.SetEnabled(false);
+}
+
+void TFormMain::RichEdit1ContextPopup(POINT screenPoint) {
+    const HMENU menu = EnsurePopupMenu(*this);
+    const HWND view = RichEdit1.Handle;
+    const CHARRANGE selection = ViewSelection(view);
+    const UINT state = MF_BYCOMMAND | (selection.cpMax != selection.cpMin ? MF_ENABLED : MF_GRAYED);
+    ::EnableMenuItem(menu, Pop_Copy.Id, state);
+    ::EnableMenuItem(menu, Pop_Clear.Id, state);
+    // The menu key sends (-1, -1) instead of a mouse position.
+    if (screenPoint.x == -1 && screenPoint.y == -1) screenPoint = KeyboardPopupPoint(view);
+    // The chosen item arrives as WM_COMMAND with its id.
+    ::TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screenPoint.x,
+                       screenPoint.y, handle_, nullptr);
+}
+
+void TFormMain::Pop_CopyClick() {
+    ::SendMessageW(RichEdit1.Handle, WM_COPY, 0, 0);
+}
+
+void TFormMain::Pop_ClearClick() {
+    const WritableView writable(RichEdit1.Handle);
+    ::SendMessageW(RichEdit1.Handle, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+}
+
+void TFormMain::Pop_AllClick() {
+    ::SendMessageW(RichEdit1.Handle, EM_SETSEL, 0, -1);
+}

@@ -1,0 +1,128 @@
+// The job over real files through the system's services: digests that
+// agree with the reference tools, and the system's reasons for failures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "JobFakes.h"
+#include "ReportFields.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class HashJobFilesTest : public ::testing::Test {
+  protected:
+    HashJobFilesTest() {
+        folder = fs::temp_directory_path() /
+                 ("varudodi-job-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        fs::create_directories(folder);
+        job.platformInUse = &SystemJobPlatform();
+        job.window.options = AllAlgorithms();
+    }
+    ~HashJobFilesTest() override { fs::remove_all(folder); }
+
+    std::wstring Write(const std::string& name, const std::string& content) {
+        const fs::path path = folder / name;
+        std::ofstream(path, std::ios::binary)
+            .write(content.data(), static_cast<std::streamsize>(content.size()));
+        return path.wstring();
+    }
+
+    fs::path folder;
+    JobHarness job;
+};
+
+struct Reference {
+    const char* name;
+    std::string content;
+    const wchar_t* md5;
+    const wchar_t* sha1;
+    const wchar_t* sha256;
+    const wchar_t* crc32;
+};
+
+std::string Pattern(std::size_t size) {
+    std::string data(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        data[i] = static_cast<char>((i * 31 + (i >> 16)) & 0xFF);
+    }
+    return data;
+}
+
+TEST_F(HashJobFilesTest, DigestsAgreeWithTheReferenceTools) {
+    // Values from md5sum, sha1sum, sha256sum and rhash --crc32.
+    const Reference references[] = {
+        {"abc.txt", "abc", L"900150983cd24fb0d6963f7d28e17f72",
+         L"a9993e364706816aba3e25717850c26c9cd0d89d",
+         L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", L"352441c2"},
+        {"empty.txt", "", L"d41d8cd98f00b204e9800998ecf8427e",
+         L"da39a3ee5e6b4b0d3255bfef95601890afd80709",
+         L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", L"00000000"},
+        {"million-a.txt", std::string(1000000, 'a'), L"7707d6ae4e027c70eea2a935c2296f21",
+         L"34aa973cd4c4daa4f61eeb2bdbad27316534016f",
+         L"cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0", L"dc25bfbc"},
+        {"three-chunks.bin", Pattern(2 * std::size_t{READ_CHUNK_SIZE} + 12345),
+         L"6a5cfaa4e39b5152bc4b898528f8909b", L"a02e8b88aa4f94d7d6697766018a98366bf1066b",
+         L"c2d752815fcc4229c5a8fb48eee6a91b3e3abbb43a7cfe70e052e37e13216bea", L"475bb9d7"},
+    };
+    std::vector<std::wstring> expected;
+    for (const Reference& r : references) {
+        const std::wstring path = Write(r.name, r.content);
+        job.Queue({path});
+        expected.push_back(FormatFileNameLine(path, true) + L"MD5: " + r.md5 + L"\r\nSHA1: " +
+                           r.sha1 + L"\r\nSHA256: " + r.sha256 + L"\r\nCRC32: " + r.crc32 +
+                           L"\r\n");
+    }
+    job.RunJob();
+    EXPECT_EQ(job.window.results, expected);
+}
+
+TEST_F(HashJobFilesTest, AMissingFileGetsTheSystemsReason) {
+    const std::wstring path = (folder / "missing.bin").wstring();
+    job.Queue({path});
+    job.RunJob();
+    ASSERT_EQ(job.window.results.size(), 1u);
+    const std::wstring reason = SystemJobPlatform().ErrorReason(2);  // not found
+    EXPECT_EQ(job.window.results[0], L"打开失败：" + path + L"\r\n错误原因：" + reason + L"\r\n");
+    EXPECT_EQ(reason.find(L"错误代码"), std::wstring::npos);
+}
+
+TEST_F(HashJobFilesTest, AFolderIsNoFileToHash) {
+    job.Queue({folder.wstring()});
+    job.RunJob();
+    ASSERT_EQ(job.window.results.size(), 1u);
+    EXPECT_EQ(job.window.results[0].rfind(L"打开失败：" + folder.wstring() + L"\r\n错误原因：", 0),
+              0u);
+}
+
+#ifdef _WIN32
+TEST_F(HashJobFilesTest, AFileHeldOpenWithoutReadSharingGivesTheSharingViolationReason) {
+    const std::wstring path = Write("held.bin", "content");
+    for (DWORD heldShare : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+        // Held for writing: with or without read sharing, the job's open,
+        // which shares read access only, is refused.
+        HANDLE held = ::CreateFileW(path.c_str(), GENERIC_WRITE, heldShare, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        JobHarness sharing;
+        sharing.platformInUse = &SystemJobPlatform();
+        sharing.window.options = AllAlgorithms();
+        sharing.Queue({path});
+        sharing.RunJob();
+        ::CloseHandle(held);
+        const std::wstring reason = SystemJobPlatform().ErrorReason(ERROR_SHARING_VIOLATION);
+        EXPECT_EQ(reason.find(L"错误代码"), std::wstring::npos);
+        ASSERT_EQ(sharing.window.results.size(), 1u);
+        EXPECT_EQ(sharing.window.results[0],
+                  L"打开失败：" + path + L"\r\n错误原因：" + reason + L"\r\n");
+    }
+}
+#endif
+
+}  // namespace

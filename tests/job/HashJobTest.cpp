@@ -1,0 +1,358 @@
+// The hash job against a fake window and a fake file system: the outcome of
+// every kind of file, the progress it shows, the blocks it hands over, and
+// how it ends.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "HashJob.h"
+#include "JobFakes.h"
+#include "JobProgress.h"
+#include "LocaleSettings.h"
+#include "ReportFields.h"
+
+namespace {
+
+using Events = std::vector<std::string>;
+constexpr std::int64_t kChunk = READ_CHUNK_SIZE;
+
+std::wstring HashedBlock(const std::wstring& path, const Digests& digests) {
+    return FormatFileNameLine(path, true) + L"MD5: " + digests.md5 + L"\r\nSHA1: " + digests.sha1 +
+           L"\r\nSHA256: " + digests.sha256 + L"\r\nCRC32: " + digests.crc32 + L"\r\n";
+}
+
+class HashJobTest : public ::testing::Test {
+  protected:
+    HashJobTest() { job.window.options = AllAlgorithms(); }
+    JobHarness job;
+};
+
+// --- What each outcome of a file produces, in order ---
+
+TEST_F(HashJobTest, AFileThatCannotBeOpenedGetsAnOpenFailureBlockThenFileProgress) {
+    job.Queue({L"/missing"});
+    job.RunJob();
+    EXPECT_EQ(job.log.Events(),
+              (Events{"disable", "open:/missing", "result:" + Narrow(L"打开失败：/missing"),
+                      "progress:100", "enable"}));
+    EXPECT_EQ(job.window.results,
+              std::vector<std::wstring>{L"打开失败：/missing\r\n错误原因：reason 2\r\n"});
+}
+
+TEST_F(HashJobTest, AFileThatCannotBeSizedIsClosedAfterItsFileProgress) {
+    FakeFileSpec spec = SizedFile(10);
+    spec.sizeError = 87;
+    job.platform.AddFile(L"/a", spec);
+    job.Queue({L"/a"});
+    job.RunJob();
+    EXPECT_EQ(job.log.Events(),
+              (Events{"disable", "open:/a", "size:/a", "result:" + Narrow(L"获取文件大小失败：/a"),
+                      "progress:100", "close:/a", "enable"}));
+    EXPECT_EQ(job.window.results[0], L"获取文件大小失败：/a\r\n错误原因：reason 87\r\n");
+}
+
+TEST_F(HashJobTest, WithNoAlgorithmTheDetailLinesAreTheBlockAndNothingIsRead) {
+    job.window.options = AlgorithmOptions(false, false, false, false);
+    job.window.options.CalcTime = true;  // no time line without an algorithm
+    job.window.options.Size = true;
+    job.platform.AddFile(L"/dir/a.txt", SizedFile(1000));
+    job.Queue({L"/dir/a.txt"});
+    job.RunJob();
+    EXPECT_EQ(job.log.Events(),
+              (Events{"disable", "open:/dir/a.txt", "size:/dir/a.txt",
+                      "result:" + Narrow(L"文件名称: /dir/a.txt"), "close:/dir/a.txt", "enable"}));
+    EXPECT_EQ(job.window.results[0],
+              FormatFileNameLine(L"/dir/a.txt", true) + FormatFileSizeLine(1000));
+}
+
+TEST_F(HashJobTest, AHashedFileGetsChunkProgressThenItsBlockThenIsClosed) {
+    job.platform.AddFile(L"/a", SizedFile(kChunk + 10, 7));
+    job.Queue({L"/a"});
+    job.RunJob();
+    EXPECT_EQ(job.log.Events(),
+              (Events{"disable", "open:/a", "size:/a", "alloc", "read:/a:6553600", "progress:100",
+                      "read:/a:10", "progress:100", "free", "result:" + Narrow(L"文件名称: /a"),
+                      "close:/a", "enable"}));
+    EXPECT_EQ(job.window.results[0], HashedBlock(L"/a", PatternDigests(kChunk + 10, 7, false)));
+}
+
+TEST_F(HashJobTest, CancellingInTheReadLoopEndsTheJobWithoutABlockForTheFile) {
+    job.platform.AddFile(L"/a", SizedFile(3 * kChunk));
+    job.platform.AddFile(L"/b", SizedFile(10));
+    job.window.onProgress = [&](int) { RunningHashTask(job.queue)->Cancel(); };
+    job.Queue({L"/a", L"/b"});
+    job.RunJob();
+    EXPECT_EQ(job.log.Events(), (Events{"disable", "open:/a", "size:/a", "alloc", "read:/a:6553600",
+                                        "progress:17", "free", "close:/a", "enable"}));
+    EXPECT_TRUE(job.window.results.empty());
+}
+
+// --- Progress ---
+
+TEST_F(HashJobTest, OneFileOfEightFullChunksShowsEighthsThenReadsZeroBytes) {
+    job.window.options = AlgorithmOptions(true, false, false, false);
+    job.platform.AddFile(L"/big", SizedFile(8 * kChunk));
+    job.Queue({L"/big"});
+    job.RunJob();
+    EXPECT_EQ(job.window.positions, (std::vector<int>{12, 25, 38, 50, 62, 75, 88, 100}));
+    EXPECT_EQ(job.log.Count("read:/big:6553600"), 8u);
+    EXPECT_EQ(job.log.Count("read:/big:0"), 1u);
+}
+
+TEST_F(HashJobTest, EightFilesOfWhichOneCannotBeOpened) {
+    struct Case {
+        int unopenable;
+        std::vector<int> positions;
+    };
+    for (const Case& c : {Case{0, {12}}, Case{2, {38}}}) {
+        JobHarness eight;
+        eight.window.options = AllAlgorithms();
+        std::vector<std::wstring> paths;
+        for (int i = 0; i < 8; ++i) {
+            paths.push_back(L"/f" + std::to_wstring(i));
+            if (i != c.unopenable) {
+                eight.platform.AddFile(paths.back(), SizedFile(0));  // no chunk, no progress
+            }
+        }
+        eight.Queue(paths);
+        eight.RunJob();
+        EXPECT_EQ(eight.window.positions, c.positions) << "unopenable file " << c.unopenable;
+        EXPECT_EQ(eight.window.results.size(), 8u);
+    }
+}
+
+TEST_F(HashJobTest, ReadsAndUpdatesAroundTheChunkSize) {
+    struct Case {
+        std::int64_t size;
+        std::size_t reads;
+        std::size_t updates;
+    };
+    const Case cases[] = {
+        {0, 1, 0}, {1, 1, 1}, {kChunk - 1, 1, 1}, {kChunk, 2, 1}, {kChunk + 1, 2, 2}};
+    for (const Case& c : cases) {
+        JobHarness sized;
+        sized.window.options = AllAlgorithms();
+        sized.platform.AddFile(L"/f", SizedFile(c.size, 3));
+        sized.Queue({L"/f"});
+        sized.RunJob();
+        EXPECT_EQ(sized.log.Count("read:"), c.reads) << "size " << c.size;
+        EXPECT_EQ(sized.window.positions.size(), c.updates) << "size " << c.size;
+        if (c.updates > 0) {
+            EXPECT_EQ(sized.window.positions.back(), 100) << "size " << c.size;
+        }
+        ASSERT_EQ(sized.window.results.size(), 1u);
+        EXPECT_EQ(sized.window.results[0], HashedBlock(L"/f", PatternDigests(c.size, 3, false)))
+            << "size " << c.size;
+    }
+}
+
+TEST_F(HashJobTest, AFileSizedZeroThatDeliversBytesShowsExactly100) {
+    FakeFileSpec grown = SizedFile(0);
+    grown.length = 3 * kChunk / 2;
+    job.platform.AddFile(L"/log", grown);
+    job.platform.AddFile(L"/next", SizedFile(1));
+    job.Queue({L"/log", L"/next"});
+    job.RunJob();
+    EXPECT_EQ(job.window.positions, (std::vector<int>{100, 100, 100}));
+    EXPECT_EQ(job.window.results[0], HashedBlock(L"/log", PatternDigests(grown.length, 0, false)));
+}
+
+TEST_F(HashJobTest, AFileThatGrewPastItsSizeGoesBeyond100) {
+    FakeFileSpec grown = SizedFile(kChunk);
+    grown.length = 2 * kChunk;
+    job.platform.AddFile(L"/log", grown);
+    job.Queue({L"/log"});
+    job.RunJob();
+    EXPECT_EQ(job.window.positions, (std::vector<int>{100, 200}));  // the bar holds it at 100
+}
+
+// --- Cancellation ---
+
+TEST_F(HashJobTest, CancellingDuringTheLastChunkStillGivesThatFilesBlock) {
+    job.platform.AddFile(L"/a", SizedFile(kChunk + 5, 1));
+    job.platform.AddFile(L"/b", SizedFile(5));
+    job.platform.afterRead = [&](const std::wstring& path, int number) {
+        if (path == L"/a" && number == 1) {
+            RunningHashTask(job.queue)->Cancel();  // the last chunk is being hashed
+        }
+    };
+    job.Queue({L"/a", L"/b"});
+    job.RunJob();
+    EXPECT_EQ(job.window.results,
+              std::vector<std::wstring>{HashedBlock(L"/a", PatternDigests(kChunk + 5, 1, false))});
+    EXPECT_EQ(job.log.Count("open:/b"), 0u);
+    EXPECT_EQ(job.log.Events().back(), "enable");
+}
+
+TEST_F(HashJobTest, CancellationIsHonouredBeforeEachFileWithNoAlgorithmSelected) {
+    job.window.options = AlgorithmOptions(false, false, false, false);
+    for (const wchar_t* path : {L"/a", L"/b", L"/c"}) {
+        job.platform.AddFile(path, SizedFile(10));
+    }
+    job.window.onResult = [&](const std::wstring&) { RunningHashTask(job.queue)->Cancel(); };
+    job.Queue({L"/a", L"/b", L"/c"});
+    job.RunJob();
+    EXPECT_EQ(job.window.results.size(), 1u);
+    EXPECT_EQ(job.log.Count("open:"), 1u);
+}
+
+TEST_F(HashJobTest, AJobCancelledBeforeItBeginsStillSwitchesTheControlsBack) {
+    job.platform.AddFile(L"/a", SizedFile(10));
+    job.Queue({L"/a"});
+    TaskHandle task = job.Start();
+    task->Cancel();
+    job.PumpUntilIdle();
+    EXPECT_EQ(job.window.disableCalls, 1);
+    EXPECT_EQ(job.window.enableCalls, 1);
+    EXPECT_EQ(job.log.Count("open:"), 0u);
+    EXPECT_EQ(task->Status(), TaskStatus::Cancelled);
+}
+
+// --- Failures ---
+
+TEST_F(HashJobTest, AReadThatFailsPartWayGivesAReadFailureBlockInsteadOfDigests) {
+    for (int failing : {0, 1, 2}) {
+        JobHarness failed;
+        failed.window.options = AllAlgorithms();
+        FakeFileSpec spec = SizedFile(3 * kChunk);
+        spec.failingRead = failing;
+        spec.readError = 23;
+        failed.platform.AddFile(L"/disk/a", spec);
+        failed.platform.AddFile(L"/b", SizedFile(1));
+        failed.Queue({L"/disk/a", L"/b"});
+        failed.RunJob();
+        ASSERT_EQ(failed.window.results.size(), 2u);
+        EXPECT_EQ(failed.window.results[0], L"读取失败：/disk/a\r\n错误原因：reason 23\r\n");
+        // The chunks before the failure, then the file progress of the failure.
+        std::vector<int> expected;
+        for (int chunk = 1; chunk <= failing; ++chunk) {
+            expected.push_back(ChunkProgressPosition(2, 0, 3 * kChunk, chunk * kChunk));
+        }
+        expected.push_back(50);
+        expected.push_back(100);  // the next file
+        EXPECT_EQ(failed.window.positions, expected) << "failing read " << failing;
+        const Events events = failed.log.Events();
+        const auto block =
+            std::find(events.begin(), events.end(), "result:" + Narrow(L"读取失败：/disk/a"));
+        ASSERT_NE(block, events.end());
+        EXPECT_EQ(*(block - 1), "free");
+        EXPECT_EQ(*(block + 1), "progress:50");
+        EXPECT_EQ(*(block + 2), "close:/disk/a");
+    }
+}
+
+TEST_F(HashJobTest, ABufferThatCannotBeAllocatedGivesAReadFailureBlock) {
+    job.platform.allocationError = 8;
+    job.platform.AddFile(L"/a", SizedFile(10));
+    job.platform.AddFile(L"/b", SizedFile(10));
+    job.Queue({L"/a", L"/b"});
+    job.RunJob();
+    EXPECT_EQ(job.window.results,
+              (std::vector<std::wstring>{L"读取失败：/a\r\n错误原因：reason 8\r\n",
+                                         L"读取失败：/b\r\n错误原因：reason 8\r\n"}));
+    EXPECT_EQ(job.window.positions, (std::vector<int>{50, 100}));
+    EXPECT_EQ(job.log.Count("read:"), 0u);
+}
+
+TEST_F(HashJobTest, AFailingCallToTheWindowEndsTheJobLikeACancellation) {
+    job.platform.AddFile(L"/a", SizedFile(3 * kChunk));
+    job.platform.AddFile(L"/b", SizedFile(10));
+    job.window.onProgress = [](int) { throw std::runtime_error("the view refused"); };
+    job.Queue({L"/a", L"/b"});
+    job.RunJob();
+    EXPECT_EQ(job.log.Events(), (Events{"disable", "open:/a", "size:/a", "alloc", "read:/a:6553600",
+                                        "progress:17", "free", "close:/a", "enable"}));
+}
+
+TEST_F(HashJobTest, AFailingBlockEndsTheJobButTheControlsComeBack) {
+    for (const wchar_t* path : {L"/a", L"/b"}) {
+        job.platform.AddFile(path, SizedFile(10));
+    }
+    job.window.onResult = [](const std::wstring&) { throw std::runtime_error("full"); };
+    job.Queue({L"/a", L"/b"});
+    job.RunJob();
+    EXPECT_EQ(job.log.Count("open:"), 1u);
+    EXPECT_EQ(job.window.enableCalls, 1);
+}
+
+TEST_F(HashJobTest, AFailingEnableControlsStillEmptiesHashTask) {
+    job.window.onEnable = [] { throw std::runtime_error("gone"); };
+    TaskHandle task = job.Start();
+    job.PumpUntilIdle();
+    task->WaitFinished();
+    EXPECT_EQ(task->Status(), TaskStatus::Faulted);
+}
+
+// --- The block ---
+
+TEST_F(HashJobTest, ABlockWithEveryOptionSet) {
+    JobOptions all = AllAlgorithms();
+    all.Size = all.Ver = all.Time = all.CalcTime = all.Upcase = true;
+    job.window.options = all;
+    job.platform.firstTick = 0xFFFFFF00u;  // the tick wraps during the file
+    job.platform.tickStep = 2500;
+    const std::int64_t size = 2 * kChunk + 77;
+    job.platform.AddFile(L"/dir/b.bin", SizedFile(size, 9));
+    job.Queue({L"/dir/b.bin"});
+    job.RunJob();
+    const Digests digests = PatternDigests(size, 9, true);
+    const std::wstring separator = CurrentLocaleSettings()->DecimalSeparator;
+    EXPECT_EQ(job.window.results[0],
+              FormatFileNameLine(L"/dir/b.bin", true) + FormatFileSizeLine(size) +
+                  FormatFileVersionLine(L"/dir/b.bin") + FormatFileTimeLine(NoNativeHandle()) +
+                  L"MD5: " + digests.md5 + L"\r\nSHA1: " + digests.sha1 + L"\r\nSHA256: " +
+                  digests.sha256 + L"\r\nCRC32: " + digests.crc32 + L"\r\n计算时间: 2" + separator +
+                  L"50s" + FormatSpeed(size, 2500) + L"\r\n");
+}
+
+TEST_F(HashJobTest, TheTimeLineFollowsTheLocalesDecimalSeparator) {
+    const auto previous = *CurrentLocaleSettings();
+    LocaleSettings comma = previous;
+    comma.DecimalSeparator = L",";
+    InstallLocaleSettings(comma);
+    job.window.options = AlgorithmOptions(false, false, false, true);
+    job.window.options.CalcTime = true;
+    job.platform.tickStep = 250;
+    job.platform.AddFile(L"/a", SizedFile(1));
+    job.Queue({L"/a"});
+    job.RunJob();
+    InstallLocaleSettings(previous);
+    EXPECT_NE(job.window.results[0].find(L"\r\n计算时间: 0,25s\r\n"), std::wstring::npos)
+        << Narrow(job.window.results[0]);
+}
+
+TEST_F(HashJobTest, SelectedAlgorithmsOnlyAndTheBareNameWithoutThePathOption) {
+    job.window.options = AlgorithmOptions(false, true, false, true);
+    job.window.options.Path = false;
+    job.platform.AddFile(L"/dir/c.iso", SizedFile(100, 2));
+    job.Queue({L"/dir/c.iso", L"/dir/missing.iso"});
+    job.RunJob();
+    const Digests digests = PatternDigests(100, 2, false);
+    EXPECT_EQ(job.window.results, (std::vector<std::wstring>{
+                                      FormatFileNameLine(L"/dir/c.iso", false) + L"SHA1: " +
+                                          digests.sha1 + L"\r\nCRC32: " + digests.crc32 + L"\r\n",
+                                      L"打开失败：/dir/missing.iso\r\n错误原因：reason 2\r\n"}));
+}
+
+TEST_F(HashJobTest, AnEmptyQueueOnlySwitchesTheControls) {
+    job.RunJob();
+    EXPECT_EQ(job.log.Events(), (Events{"disable", "enable"}));
+}
+
+TEST_F(HashJobTest, ManyFilesAreHashedInOrderWithTheirOwnDigests) {
+    std::vector<std::wstring> paths;
+    std::vector<std::wstring> expected;
+    for (int i = 0; i < 30; ++i) {
+        paths.push_back(L"/f" + std::to_wstring(i));
+        const std::int64_t size = (i * 977) % 5000;
+        job.platform.AddFile(paths.back(), SizedFile(size, static_cast<std::uint8_t>(i)));
+        expected.push_back(
+            HashedBlock(paths.back(), PatternDigests(size, static_cast<std::uint8_t>(i), false)));
+    }
+    job.Queue(paths);
+    job.RunJob();
+    EXPECT_EQ(job.window.results, expected);
+}
+
+}  // namespace

@@ -1,0 +1,4 @@
+// Carrier of version_probe.rc; does nothing when run.
+int main() {
+    return 0;
+}
