@@ -8,8 +8,8 @@
 #include "Crc32.h"
 
 #ifdef _WIN32
-#include <wincrypt.h>  // CALG_MD5, CALG_SHA1, CALG_SHA_256
 #include <windows.h>
+#include <wincrypt.h>  // CALG_MD5, CALG_SHA1, CALG_SHA_256
 #else
 constexpr std::uint32_t CALG_MD5 = 0x8003;
 constexpr std::uint32_t CALG_SHA1 = 0x8004;

@@ -1,6 +1,6 @@
 // MD5, SHA1 and SHA256 through the CryptoAPI with an AES-capable provider.
-#include <wincrypt.h>
 #include <windows.h>
+#include <wincrypt.h>
 
 #include "DigestBackend.h"
 

@@ -15,11 +15,12 @@
 
 namespace {
 
-// A file opened read-only, closed on every path.
+// A file opened read-only, closed on every path. Opening does not wait: a
+// named pipe gives no version instead of blocking the job.
 class ReadOnlyFile final : public ByteSource {
   public:
     explicit ReadOnlyFile(const std::string& path)
-        : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+        : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
     ~ReadOnlyFile() override {
         if (fd_ >= 0) {
             close(fd_);

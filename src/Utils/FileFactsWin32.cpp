@@ -1,7 +1,7 @@
 // File facts through the shell's size text, the version API and the file
 // time services.
-#include <shlwapi.h>
 #include <windows.h>
+#include <shlwapi.h>
 #include <winver.h>
 
 #include <cstring>

@@ -1,6 +1,7 @@
 // The window's side of the hash job: starting it, the display of its
 // results and progress, and the control states while it runs.
 
+#include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>
 
@@ -127,18 +128,23 @@ void TFormMain::AppendResult(const std::wstring& Result) {
     const wchar_t last = LastViewCharacter(view, length);
     const bool lastLineEmpty = length == 0 || last == L'\r' || last == L'\n';
     const std::wstring insert = lastLineEmpty ? Result + L"\r\n" : L"\r\n" + Result;
+    // Drawing each step of the insertion is slow on large views; the view is
+    // painted once, at its new end.
+    ::SendMessageW(view, WM_SETREDRAW, FALSE, 0);
     CHARRANGE end{length, length};
     ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
     SETTEXTEX how{ST_SELECTION | ST_KEEPUNDO, 1200};
     ::SendMessageW(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
                    reinterpret_cast<LPARAM>(insert.c_str()));
     const LONG newLength = ViewTextLength(view);
-    if (newLength != length + StoredLength(insert)) {
-        throw TAppError(L"The result view cannot take more text");
-    }
     CHARRANGE caret{newLength, newLength};
     ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
     ::SendMessageW(view, WM_VSCROLL, SB_BOTTOM, 0);
+    ::SendMessageW(view, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(view, nullptr, TRUE);
+    if (newLength != length + StoredLength(insert)) {
+        throw TAppError(L"The result view cannot take more text");
+    }
 }
 
 void TFormMain::UpdateProgress(int position) {

@@ -124,28 +124,37 @@ HashJob::FileEnd HashJob::ProcessFile(const Task& self) {
 HashJob::FileEnd HashJob::HashOpenFile(const Task& self, const std::wstring& path, JobFile& file,
                                        std::wstring& text) {
     BeginContexts();
-    ErrorCode error = 0;
-    ChunkBuffer buffer = platform_.AllocateChunkBuffer(READ_CHUNK_SIZE, error);
-    if (!buffer) {
-        // Without a buffer nothing can be read: reported like a failed read.
-        DiscardContexts();
-        ReportFailure(kReadFailureLabel, path, error);
-        return FileEnd::NextFile;
-    }
-    const std::uint32_t startTick = platform_.TickCount();
-
-    Buffer = buffer.get();
-    ReadEnd end;
     try {
-        end = ReadLoop(self, file, error);
+        return HashContent(self, path, file, text);
     } catch (...) {
-        Buffer = nullptr;
-        buffer.reset();
+        // The buffer is gone by now; the contexts begun for the file are
+        // ended before the file is closed.
         DiscardContexts();
         throw;
     }
-    Buffer = nullptr;
-    buffer.reset();
+}
+
+HashJob::FileEnd HashJob::HashContent(const Task& self, const std::wstring& path, JobFile& file,
+                                      std::wstring& text) {
+    ErrorCode error = 0;
+    ReadEnd end = ReadEnd::EndOfFile;
+    std::uint32_t startTick = 0;
+    {
+        ChunkBuffer buffer = platform_.AllocateChunkBuffer(READ_CHUNK_SIZE, error);
+        if (!buffer) {
+            // Without a buffer nothing can be read: reported like a failed read.
+            DiscardContexts();
+            ReportFailure(kReadFailureLabel, path, error);
+            return FileEnd::NextFile;
+        }
+        startTick = platform_.TickCount();
+        Buffer = buffer.get();
+        struct BufferGone {
+            std::byte*& pointer;
+            ~BufferGone() { pointer = nullptr; }
+        } forget{Buffer};
+        end = ReadLoop(self, file, error);
+    }  // the buffer is released after the file's last read, on every path
 
     if (end == ReadEnd::Cancelled) {
         DiscardContexts();

@@ -41,6 +41,8 @@ class HashJob {
     FileEnd ProcessFile(const Task& self);
     FileEnd HashOpenFile(const Task& self, const std::wstring& path, JobFile& file,
                          std::wstring& text);
+    FileEnd HashContent(const Task& self, const std::wstring& path, JobFile& file,
+                        std::wstring& text);
     ReadEnd ReadLoop(const Task& self, JobFile& file, ErrorCode& readError);
     void HashChunk();
     bool AnyCalc() const { return CalcMD5 || CalcSHA1 || CalcSHA256 || CalcCRC32; }

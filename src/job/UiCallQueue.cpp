@@ -20,15 +20,14 @@ void UiCallQueue::Call(std::function<void()> procedure) {
     try {
         wake_();
     } catch (...) {
-        // Not woken: withdraw the call unless the UI thread already took it.
-        std::unique_lock lock(mutex_);
-        auto queued = std::find(queue_.begin(), queue_.end(), &call);
+        // Not woken: withdraw the call, unless the UI thread has already
+        // taken it, in which case it runs and is waited for as usual.
+        std::lock_guard lock(mutex_);
+        const auto queued = std::find(queue_.begin(), queue_.end(), &call);
         if (queued != queue_.end()) {
             queue_.erase(queued);
             throw;
         }
-        callDone_.wait(lock, [&call] { return call.done; });
-        throw;
     }
     std::unique_lock lock(mutex_);
     callDone_.wait(lock, [&call] { return call.done; });

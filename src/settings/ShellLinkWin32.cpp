@@ -1,8 +1,9 @@
 #include "ShellLinkWin32.h"
 
+#include <windows.h>
+// after windows.h
 #include <objidl.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include "ShellIntegration.h"
 #include "Win32Error.h"

@@ -2,7 +2,6 @@
 
 #include "FormMain.h"
 
-
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -33,7 +32,8 @@ std::wstring Utf8ToWide(const char* text) {
 }
 
 std::string WideToUtf8(const std::wstring& text) {
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     if (length <= 1) return {};
     std::string narrow(static_cast<std::size_t>(length - 1), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), length, nullptr, nullptr);
@@ -48,15 +48,19 @@ int ScreenDpi() {
 }
 
 HFONT MakeFont(int height, BYTE charset) {
-    return ::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
-                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
+    return ::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                         DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
 }
 
 }  // namespace
 
-TAppError::TAppError(std::wstring message) : message_(std::move(message)), utf8_(WideToUtf8(message_)) {}
+TAppError::TAppError(std::wstring message)
+    : message_(std::move(message)), utf8_(WideToUtf8(message_)) {}
 
-bool TControl::Checked() const { return ::SendMessageW(Handle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool TControl::Checked() const {
+    return ::SendMessageW(Handle, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void TControl::SetChecked(bool checked) const {
     ::SendMessageW(Handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -70,7 +74,9 @@ std::wstring TControl::Caption() const {
     return text;
 }
 
-void TControl::SetCaption(const std::wstring& text) const { ::SetWindowTextW(Handle, text.c_str()); }
+void TControl::SetCaption(const std::wstring& text) const {
+    ::SetWindowTextW(Handle, text.c_str());
+}
 
 TFormMain::TFormMain() = default;
 
@@ -87,8 +93,10 @@ void TFormMain::Create(const std::vector<std::wstring>& arguments, int showComma
     cls.cbSize = sizeof(cls);
     cls.lpfnWndProc = &TFormMain::WindowProc;
     cls.hInstance = instance;
-    cls.hIcon = static_cast<HICON>(::LoadImageW(instance, L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    cls.hIconSm = static_cast<HICON>(::LoadImageW(instance, L"MAINICON", IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+    cls.hIcon =
+        static_cast<HICON>(::LoadImageW(instance, L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    cls.hIconSm = static_cast<HICON>(::LoadImageW(instance, L"MAINICON", IMAGE_ICON,
+                                                  ::GetSystemMetrics(SM_CXSMICON),
                                                   ::GetSystemMetrics(SM_CYSMICON), 0));
     cls.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     cls.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
@@ -105,9 +113,9 @@ void TFormMain::Create(const std::vector<std::wstring>& arguments, int showComma
     font_.Reset(MakeFont(-Scale(11), DEFAULT_CHARSET));
     viewFont_.Reset(MakeFont(-Scale(11), GB2312_CHARSET));
 
-    handle_ = ::CreateWindowExW(kWindowExStyle, kWindowClass, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                                outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance,
-                                this);
+    handle_ = ::CreateWindowExW(kWindowExStyle, kWindowClass, L"", kWindowStyle, CW_USEDEFAULT,
+                                CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
+                                nullptr, nullptr, instance, this);
     if (!handle_) throw TAppError(L"Cannot create the main window");
     ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     CreateControls();
@@ -151,7 +159,8 @@ LRESULT CALLBACK TFormMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 
 void TFormMain::ShowException(const std::exception& error) const {
     const auto* appError = dynamic_cast<const TAppError*>(&error);
-    const std::wstring text = appError ? std::wstring(appError->Message()) : Utf8ToWide(error.what());
+    const std::wstring text =
+        appError ? std::wstring(appError->Message()) : Utf8ToWide(error.what());
     ::MessageBoxW(handle_, text.c_str(), kAppTitle, MB_ICONERROR | MB_OK);
 }
 
@@ -162,7 +171,8 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_CONTEXTMENU:
             if (reinterpret_cast<HWND>(wParam) == RichEdit1.Handle) {
-                RichEdit1ContextPopup({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+                RichEdit1ContextPopup(
+                    {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
                 return 0;
             }
             break;
@@ -194,7 +204,8 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         }
         case WM_SIZE:
-            if (wParam != SIZE_MINIMIZED && !Components.empty()) LayoutControls(LOWORD(lParam), HIWORD(lParam));
+            if (wParam != SIZE_MINIMIZED && !Components.empty())
+                LayoutControls(LOWORD(lParam), HIWORD(lParam));
             return 0;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: {
@@ -299,11 +310,13 @@ int TFormMain::Height() const {
 }
 
 void TFormMain::SetWidth(int width) {
-    ::SetWindowPos(handle_, nullptr, 0, 0, width, Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(handle_, nullptr, 0, 0, width, Height(),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFormMain::SetHeight(int height) {
-    ::SetWindowPos(handle_, nullptr, 0, 0, Width(), height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(handle_, nullptr, 0, 0, Width(), height,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 TWindowState TFormMain::WindowState() const {

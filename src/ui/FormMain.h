@@ -30,10 +30,10 @@ enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 // Settings of a common file dialog, kept between uses during a run.
 struct TFileDialog {
-    std::wstring Filter;      // "description|pattern|..." pairs
-    std::wstring DefaultExt;  // without the dot
-    std::wstring FileName;    // initial name; the chosen name after a successful run
-    int FilterIndex = 1;      // 1-based, as the dialog reports it
+    std::wstring Filter;              // "description|pattern|..." pairs
+    std::wstring DefaultExt;          // without the dot
+    std::wstring FileName;            // initial name; the chosen name after a successful run
+    int FilterIndex = 1;              // 1-based, as the dialog reports it
     std::vector<std::wstring> Files;  // every chosen name, full paths
 };
 
@@ -63,7 +63,7 @@ struct TControl {
 };
 
 class TFormMain {
-public:
+  public:
     TFormMain();
     ~TFormMain();
     TFormMain(const TFormMain&) = delete;
@@ -144,7 +144,7 @@ public:
 
     std::vector<std::wstring> Arguments;
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool HandleCommand(int id, int notification);
@@ -190,12 +190,12 @@ extern ComPtr<ITaskbarList4> TaskbarList;
 
 // Raised for errors with a text meant for the user's error box.
 class TAppError : public std::exception {
-public:
+  public:
     explicit TAppError(std::wstring message);
     const wchar_t* Message() const { return message_.c_str(); }
     const char* what() const noexcept override { return utf8_.c_str(); }
 
-private:
+  private:
     std::wstring message_;
     std::string utf8_;
 };

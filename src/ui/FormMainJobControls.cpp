@@ -17,4 +17,6 @@ void TFormMain::Btn_StopClick() {
     SynchronizeResult(L"取消操作！\r\n");
 }
 
-void TFormMain::Btn_ExitClick() { ::SendMessageW(handle_, WM_CLOSE, 0, 0); }
+void TFormMain::Btn_ExitClick() {
+    ::SendMessageW(handle_, WM_CLOSE, 0, 0);
+}

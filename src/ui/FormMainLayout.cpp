@@ -2,12 +2,12 @@
 
 #include "FormMain.h"
 
+#include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>
 
 #include <algorithm>
 #include <array>
-
 
 namespace {
 
@@ -30,30 +30,54 @@ constexpr unsigned kAll = akLeft | akTop | akRight | akBottom;
 
 // In creation order, at 96 pixels per inch.
 constexpr std::array<ControlSpec, 24> kControls{{
-    {&TFormMain::Lb3, L"Lb3", TControlKind::Label, L"进度：", 14, 273, 36, 13, kLB, -1, true, false},
-    {&TFormMain::Lb4, L"Lb4", TControlKind::Label, L"比较：", 14, 297, 36, 13, kLB, -1, true, false},
-    {&TFormMain::Lb1, L"Lb1", TControlKind::Label, L"设置：", 14, 221, 36, 13, kLB, -1, true, false},
-    {&TFormMain::Lb2, L"Lb2", TControlKind::Label, L"算法：", 14, 245, 36, 13, kLB, -1, true, false},
-    {&TFormMain::CB_MD5, L"CB_MD5", TControlKind::CheckBox, L"MD5", 56, 243, 38, 17, kLB, 1, true, true},
-    {&TFormMain::CB_SHA1, L"CB_SHA1", TControlKind::CheckBox, L"SHA1", 128, 243, 42, 17, kLB, 2, true, true},
-    {&TFormMain::CB_CRC32, L"CB_CRC32", TControlKind::CheckBox, L"CRC32", 272, 243, 50, 17, kLB, 3, true, true},
-    {&TFormMain::ProgressBar, L"ProgressBar", TControlKind::ProgressBar, L"", 56, 273, 423, 14, kLRB, 4, true, false},
-    {&TFormMain::Ed_ComText, L"Ed_ComText", TControlKind::Edit, L"", 56, 294, 361, 21, kLRB, 5, true, false},
-    {&TFormMain::Btn_ComText, L"Btn_ComText", TControlKind::Button, L"查找(&F)", 424, 293, 56, 23, kRB, 6, false, false},
-    {&TFormMain::Btn_Browse, L"Btn_Browse", TControlKind::Button, L"浏览(&B)...", 14, 326, 69, 23, kLB, 7, true, false},
-    {&TFormMain::Btn_Clear, L"Btn_Clear", TControlKind::Button, L"清除(&E)", 89, 326, 69, 23, kLB, 8, false, false},
-    {&TFormMain::Btn_Copy, L"Btn_Copy", TControlKind::Button, L"复制(&C)", 164, 326, 69, 23, kLB, 9, false, false},
-    {&TFormMain::Btn_Save, L"Btn_Save", TControlKind::Button, L"保存(&S)", 239, 326, 69, 23, kLB, 10, false, false},
-    {&TFormMain::Btn_Stop, L"Btn_Stop", TControlKind::Button, L"停止(&A)", 337, 326, 69, 23, kRB, 11, false, false},
-    {&TFormMain::Btn_Exit, L"Btn_Exit", TControlKind::Button, L"退出(&X)", 411, 326, 69, 23, kRB, 12, true, false},
-    {&TFormMain::RichEdit1, L"RichEdit1", TControlKind::RichEdit, L"", 8, 8, 479, 201, kAll, 0, false, false},
-    {&TFormMain::CB_SHA256, L"CB_SHA256", TControlKind::CheckBox, L"SHA256", 200, 243, 56, 17, kLB, 13, true, true},
-    {&TFormMain::CB_Path, L"CB_Path", TControlKind::CheckBox, L"文件路径", 56, 219, 66, 17, kLB, 14, true, true},
-    {&TFormMain::CB_Size, L"CB_Size", TControlKind::CheckBox, L"文件大小", 128, 219, 66, 17, kLB, 15, true, true},
-    {&TFormMain::CB_Ver, L"CB_Ver", TControlKind::CheckBox, L"文件版本", 200, 219, 66, 17, kLB, 16, true, true},
-    {&TFormMain::CB_Time, L"CB_Time", TControlKind::CheckBox, L"修改时间", 272, 219, 66, 17, kLB, 17, true, true},
-    {&TFormMain::CB_CalcTime, L"CB_CalcTime", TControlKind::CheckBox, L"计算时间", 344, 219, 66, 17, kLB, 18, true, false},
-    {&TFormMain::CB_Upcase, L"CB_Upcase", TControlKind::CheckBox, L"结果大写", 416, 219, 66, 17, kLB, 19, true, false},
+    {&TFormMain::Lb3, L"Lb3", TControlKind::Label, L"进度：", 14, 273, 36, 13, kLB, -1, true,
+     false},
+    {&TFormMain::Lb4, L"Lb4", TControlKind::Label, L"比较：", 14, 297, 36, 13, kLB, -1, true,
+     false},
+    {&TFormMain::Lb1, L"Lb1", TControlKind::Label, L"设置：", 14, 221, 36, 13, kLB, -1, true,
+     false},
+    {&TFormMain::Lb2, L"Lb2", TControlKind::Label, L"算法：", 14, 245, 36, 13, kLB, -1, true,
+     false},
+    {&TFormMain::CB_MD5, L"CB_MD5", TControlKind::CheckBox, L"MD5", 56, 243, 38, 17, kLB, 1, true,
+     true},
+    {&TFormMain::CB_SHA1, L"CB_SHA1", TControlKind::CheckBox, L"SHA1", 128, 243, 42, 17, kLB, 2,
+     true, true},
+    {&TFormMain::CB_CRC32, L"CB_CRC32", TControlKind::CheckBox, L"CRC32", 272, 243, 50, 17, kLB, 3,
+     true, true},
+    {&TFormMain::ProgressBar, L"ProgressBar", TControlKind::ProgressBar, L"", 56, 273, 423, 14,
+     kLRB, 4, true, false},
+    {&TFormMain::Ed_ComText, L"Ed_ComText", TControlKind::Edit, L"", 56, 294, 361, 21, kLRB, 5,
+     true, false},
+    {&TFormMain::Btn_ComText, L"Btn_ComText", TControlKind::Button, L"查找(&F)", 424, 293, 56, 23,
+     kRB, 6, false, false},
+    {&TFormMain::Btn_Browse, L"Btn_Browse", TControlKind::Button, L"浏览(&B)...", 14, 326, 69, 23,
+     kLB, 7, true, false},
+    {&TFormMain::Btn_Clear, L"Btn_Clear", TControlKind::Button, L"清除(&E)", 89, 326, 69, 23, kLB,
+     8, false, false},
+    {&TFormMain::Btn_Copy, L"Btn_Copy", TControlKind::Button, L"复制(&C)", 164, 326, 69, 23, kLB, 9,
+     false, false},
+    {&TFormMain::Btn_Save, L"Btn_Save", TControlKind::Button, L"保存(&S)", 239, 326, 69, 23, kLB,
+     10, false, false},
+    {&TFormMain::Btn_Stop, L"Btn_Stop", TControlKind::Button, L"停止(&A)", 337, 326, 69, 23, kRB,
+     11, false, false},
+    {&TFormMain::Btn_Exit, L"Btn_Exit", TControlKind::Button, L"退出(&X)", 411, 326, 69, 23, kRB,
+     12, true, false},
+    {&TFormMain::RichEdit1, L"RichEdit1", TControlKind::RichEdit, L"", 8, 8, 479, 201, kAll, 0,
+     false, false},
+    {&TFormMain::CB_SHA256, L"CB_SHA256", TControlKind::CheckBox, L"SHA256", 200, 243, 56, 17, kLB,
+     13, true, true},
+    {&TFormMain::CB_Path, L"CB_Path", TControlKind::CheckBox, L"文件路径", 56, 219, 66, 17, kLB, 14,
+     true, true},
+    {&TFormMain::CB_Size, L"CB_Size", TControlKind::CheckBox, L"文件大小", 128, 219, 66, 17, kLB,
+     15, true, true},
+    {&TFormMain::CB_Ver, L"CB_Ver", TControlKind::CheckBox, L"文件版本", 200, 219, 66, 17, kLB, 16,
+     true, true},
+    {&TFormMain::CB_Time, L"CB_Time", TControlKind::CheckBox, L"修改时间", 272, 219, 66, 17, kLB,
+     17, true, true},
+    {&TFormMain::CB_CalcTime, L"CB_CalcTime", TControlKind::CheckBox, L"计算时间", 344, 219, 66, 17,
+     kLB, 18, true, false},
+    {&TFormMain::CB_Upcase, L"CB_Upcase", TControlKind::CheckBox, L"结果大写", 416, 219, 66, 17,
+     kLB, 19, true, false},
 }};
 
 constexpr int kFirstControlId = 100;
@@ -94,6 +118,9 @@ void ConfigureResultView(HWND view, HFONT font) {
     ::SendMessageW(view, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
     ::SendMessageW(view, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ::SendMessageW(view, EM_SETZOOM, 0, 0);
+    // Lines wrap at the view's width, although the view shows a horizontal
+    // scroll bar.
+    ::SendMessageW(view, EM_SETTARGETDEVICE, 0, 0);
     ::SendMessageW(view, EM_SETEVENTMASK, 0, 0);
     ::SendMessageW(view, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kPlaceholder));
     PARAFORMAT2 paragraph{};
@@ -131,7 +158,8 @@ void TFormMain::CreateControls() {
         if (spec.Kind == TControlKind::RichEdit) {
             ConfigureResultView(control.Handle, static_cast<HFONT>(viewFont_.Get()));
         } else {
-            ::SendMessageW(control.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+            ::SendMessageW(control.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()),
+                           FALSE);
         }
         if (spec.Kind == TControlKind::ProgressBar) {
             ::SendMessageW(control.Handle, PBM_SETRANGE32, 0, 100);

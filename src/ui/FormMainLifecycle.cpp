@@ -2,8 +2,8 @@
 
 #include "FormMain.h"
 
+#include <windows.h>
 #include <shellapi.h>
-
 
 namespace {
 
@@ -11,9 +11,11 @@ constexpr int kMinOuterWidth = 511;
 constexpr int kMinOuterHeight = 397;
 
 // {56FDF344-FD6D-11D0-958A-006097C9A090}
-constexpr CLSID kClsidTaskbarList = {0x56FDF344, 0xFD6D, 0x11D0, {0x95, 0x8A, 0x00, 0x60, 0x97, 0xC9, 0xA0, 0x90}};
+constexpr CLSID kClsidTaskbarList = {
+    0x56FDF344, 0xFD6D, 0x11D0, {0x95, 0x8A, 0x00, 0x60, 0x97, 0xC9, 0xA0, 0x90}};
 // {C43DC798-95D1-4BEA-9030-BB99E2983A1A}
-constexpr IID kIidTaskbarList4 = {0xC43DC798, 0x95D1, 0x4BEA, {0x90, 0x30, 0xBB, 0x99, 0xE2, 0x98, 0x3A, 0x1A}};
+constexpr IID kIidTaskbarList4 = {
+    0xC43DC798, 0x95D1, 0x4BEA, {0x90, 0x30, 0xBB, 0x99, 0xE2, 0x98, 0x3A, 0x1A}};
 
 DWORD PlatformMajorVersion() {
     // GetVersionEx is capped by the manifest; RtlGetVersion tells the truth.
@@ -21,8 +23,8 @@ DWORD PlatformMajorVersion() {
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof(info);
     if (HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll")) {
-        auto rtlGetVersion =
-            reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")));
+        auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
+            reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")));
         if (rtlGetVersion && rtlGetVersion(&info) == 0) return info.dwMajorVersion;
     }
     return 6;

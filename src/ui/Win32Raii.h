@@ -8,12 +8,13 @@
 
 template <typename Handle, typename Traits>
 class UniqueHandle {
-public:
+  public:
     UniqueHandle() = default;
     explicit UniqueHandle(Handle h) : handle_(h) {}
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+    UniqueHandle(UniqueHandle&& other) noexcept
+        : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other) Reset(std::exchange(other.handle_, Traits::Invalid()));
         return *this;
@@ -33,7 +34,7 @@ public:
         return &handle_;
     }
 
-private:
+  private:
     Handle handle_ = Traits::Invalid();
 };
 
@@ -72,7 +73,7 @@ using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 // A reference-counted COM interface pointer.
 template <typename T>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ComPtr(const ComPtr& other) : ptr_(other.ptr_) {
         if (ptr_) ptr_->AddRef();
@@ -101,13 +102,13 @@ public:
         return ptr_ ? ptr_->QueryInterface(iid, out.PutVoid()) : E_POINTER;
     }
 
-private:
+  private:
     T* ptr_ = nullptr;
 };
 
 // COM for the calling thread as a single-threaded apartment, for its lifetime.
 class ComApartment {
-public:
+  public:
     ComApartment() : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ~ComApartment() {
         if (SUCCEEDED(hr_)) ::CoUninitialize();
@@ -116,6 +117,6 @@ public:
     ComApartment& operator=(const ComApartment&) = delete;
     HRESULT Result() const { return hr_; }
 
-private:
+  private:
     HRESULT hr_;
 };

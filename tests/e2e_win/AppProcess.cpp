@@ -4,7 +4,9 @@
 
 namespace {
 
-std::wstring Quote(const std::wstring& argument) { return L"\"" + argument + L"\""; }
+std::wstring Quote(const std::wstring& argument) {
+    return L"\"" + argument + L"\"";
+}
 
 }  // namespace
 
@@ -27,8 +29,8 @@ AppProcess::AppProcess(const std::vector<std::wstring>& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info)) {
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info)) {
         throw std::runtime_error("cannot start Varudodi.exe");
     }
     ::CloseHandle(info.hThread);

@@ -9,7 +9,7 @@
 #include "Win32Raii.h"
 
 class AppProcess {
-public:
+  public:
     // Starts the program with the given arguments (each quoted).
     explicit AppProcess(const std::vector<std::wstring>& arguments = {});
     ~AppProcess();
@@ -24,7 +24,7 @@ public:
     // The program under test, in Windows form.
     static std::wstring ExecutablePath();
 
-private:
+  private:
     UniqueKernelHandle process_;
     DWORD processId_ = 0;
 };

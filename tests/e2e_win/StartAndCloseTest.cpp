@@ -16,7 +16,8 @@ TEST(StartAndClose, WindowAppearsIdleAndClosesWithExitCodeZero) {
     HWND view = probe::ResultView(window);
     ASSERT_NE(view, nullptr);
     EXPECT_FALSE(::IsWindowEnabled(view));
-    EXPECT_NE(probe::WindowText(view).find(L"请拖拽文件或者文件夹到这里进行校验 ..."), std::wstring::npos);
+    EXPECT_NE(probe::WindowText(view).find(L"请拖拽文件或者文件夹到这里进行校验 ..."),
+              std::wstring::npos);
     EXPECT_TRUE(probe::WaitForIdle(window, 10000));
     ASSERT_TRUE(probe::CloseAndWait(window, 30000));
     ASSERT_TRUE(app.WaitForExit(30000));

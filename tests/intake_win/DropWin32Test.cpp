@@ -1,11 +1,8 @@
 // Dropped paths read from a real drop handle, and what the drop queues.
 
-#include <gtest/gtest.h>
 #include <windows.h>
-// DROPFILES, after the base declarations.
-#include <shlobj.h>
+#include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,26 +15,6 @@ namespace {
 
 using Paths = std::vector<std::wstring>;
 
-// A drop handle as the shell makes one: a DROPFILES header followed by the
-// wide paths, each ending in a NUL, and one more NUL.
-HDROP MakeDrop(const Paths& paths) {
-    std::size_t characters = 1;
-    for (const std::wstring& path : paths) characters += path.size() + 1;
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT,
-                                   sizeof(DROPFILES) + characters * sizeof(wchar_t));
-    if (!memory) return nullptr;
-    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    auto* list = reinterpret_cast<wchar_t*>(header + 1);
-    for (const std::wstring& path : paths) {
-        std::memcpy(list, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
-        list += path.size() + 1;
-    }
-    ::GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 class DropTest : public ::testing::Test {
   protected:
     TWinTree tree;
@@ -47,7 +24,7 @@ class DropTest : public ::testing::Test {
 TEST_F(DropTest, EveryDroppedPathArrivesWholeAndInOrder) {
     const Paths dropped{L"C:\\one.txt", L"D:\\folder", L"C:\\" + std::wstring(400, L'x') + L".bin",
                         L"E:\\z"};
-    const HDROP drop = MakeDrop(dropped);
+    const HDROP drop = MakeDropHandle(dropped);
     ASSERT_NE(drop, nullptr);
     {
         const TDropHandle handle(drop);
@@ -73,8 +50,9 @@ TEST_F(DropTest, FilesAreQueuedFoldersExpandedAndMissingPathsIgnored) {
     ::CloseHandle(file);
     ASSERT_GT(longFile.size(), 259u);
 
-    const TDropHandle drop(MakeDrop({tree.At(L"single.txt"), tree.At(L"dir"),
-                                     tree.At(L"missing.txt"), longFile, tree.At(L"single.txt")}));
+    const TDropHandle drop(
+        MakeDropHandle({tree.At(L"single.txt"), tree.At(L"dir"), tree.At(L"missing.txt"), longFile,
+                        tree.At(L"single.txt")}));
     Paths queued;
     QueueDroppedPaths(drop.Paths(), PlatformFileSystem(), control,
                       [&](const std::wstring& path) { queued.push_back(path); });

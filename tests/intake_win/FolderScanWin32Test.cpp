@@ -1,7 +1,7 @@
 // The folder expansion over real trees with the Windows file system.
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>

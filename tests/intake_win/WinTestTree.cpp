@@ -1,5 +1,8 @@
 #include "WinTestTree.h"
 
+#include <shlobj.h>
+
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -82,6 +85,24 @@ void RemoveTree(const std::wstring& path) {
 }
 
 }  // namespace
+
+HDROP MakeDropHandle(const std::vector<std::wstring>& paths) {
+    std::size_t characters = 1;
+    for (const std::wstring& path : paths) characters += path.size() + 1;
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT,
+                                   sizeof(DROPFILES) + characters * sizeof(wchar_t));
+    if (!memory) throw std::runtime_error("cannot allocate a drop");
+    auto* header = static_cast<DROPFILES*>(::GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    auto* list = reinterpret_cast<wchar_t*>(header + 1);
+    for (const std::wstring& path : paths) {
+        std::memcpy(list, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+        list += path.size() + 1;
+    }
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
 
 bool RunningUnderWine() {
     return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;

@@ -7,8 +7,13 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 bool RunningUnderWine();
+
+// A drop handle as the shell makes one: a DROPFILES header followed by the
+// wide paths, each ending in a NUL, and one more NUL. DragFinish frees it.
+HDROP MakeDropHandle(const std::vector<std::wstring>& paths);
 
 class TWinTree {
   public:

@@ -41,9 +41,9 @@ TEST_F(HashJobTest, AFileThatCannotBeOpenedGetsAnOpenFailureBlockThenFileProgres
 }
 
 TEST_F(HashJobTest, AFileThatCannotBeSizedIsClosedAfterItsFileProgress) {
-    FakeFileSpec spec = SizedFile(10);
-    spec.sizeError = 87;
-    job.platform.AddFile(L"/a", spec);
+    FakeFile fake = SizedFile(10);
+    fake.sizeError = 87;
+    job.platform.AddFile(L"/a", fake);
     job.Queue({L"/a"});
     job.RunJob();
     EXPECT_EQ(job.log.Events(),
@@ -148,7 +148,7 @@ TEST_F(HashJobTest, ReadsAndUpdatesAroundTheChunkSize) {
 }
 
 TEST_F(HashJobTest, AFileSizedZeroThatDeliversBytesShowsExactly100) {
-    FakeFileSpec grown = SizedFile(0);
+    FakeFile grown = SizedFile(0);
     grown.length = 3 * kChunk / 2;
     job.platform.AddFile(L"/log", grown);
     job.platform.AddFile(L"/next", SizedFile(1));
@@ -159,7 +159,7 @@ TEST_F(HashJobTest, AFileSizedZeroThatDeliversBytesShowsExactly100) {
 }
 
 TEST_F(HashJobTest, AFileThatGrewPastItsSizeGoesBeyond100) {
-    FakeFileSpec grown = SizedFile(kChunk);
+    FakeFile grown = SizedFile(kChunk);
     grown.length = 2 * kChunk;
     job.platform.AddFile(L"/log", grown);
     job.Queue({L"/log"});
@@ -215,10 +215,10 @@ TEST_F(HashJobTest, AReadThatFailsPartWayGivesAReadFailureBlockInsteadOfDigests)
     for (int failing : {0, 1, 2}) {
         JobHarness failed;
         failed.window.options = AllAlgorithms();
-        FakeFileSpec spec = SizedFile(3 * kChunk);
-        spec.failingRead = failing;
-        spec.readError = 23;
-        failed.platform.AddFile(L"/disk/a", spec);
+        FakeFile fake = SizedFile(3 * kChunk);
+        fake.failingRead = failing;
+        fake.readError = 23;
+        failed.platform.AddFile(L"/disk/a", fake);
         failed.platform.AddFile(L"/b", SizedFile(1));
         failed.Queue({L"/disk/a", L"/b"});
         failed.RunJob();
@@ -263,6 +263,18 @@ TEST_F(HashJobTest, AFailingCallToTheWindowEndsTheJobLikeACancellation) {
     job.RunJob();
     EXPECT_EQ(job.log.Events(), (Events{"disable", "open:/a", "size:/a", "alloc", "read:/a:6553600",
                                         "progress:17", "free", "close:/a", "enable"}));
+}
+
+TEST_F(HashJobTest, AnAllocationThatThrowsEndsTheJobAndReleasesTheFile) {
+    // The contexts begun for the file are ended too: the leak checker of the
+    // sanitizer build sees any handle left behind.
+    job.platform.allocationThrows = true;
+    job.platform.AddFile(L"/a", SizedFile(10));
+    job.platform.AddFile(L"/b", SizedFile(10));
+    job.Queue({L"/a", L"/b"});
+    job.RunJob();
+    EXPECT_EQ(job.log.Events(),
+              (Events{"disable", "open:/a", "size:/a", "alloc:threw", "close:/a", "enable"}));
 }
 
 TEST_F(HashJobTest, AFailingBlockEndsTheJobButTheControlsComeBack) {

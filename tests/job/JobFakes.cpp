@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <new>
 
 #include "HashContext.h"
 
@@ -69,12 +70,12 @@ void FillPattern(std::uint8_t* out, std::uint64_t offset, std::size_t count, std
     }
 }
 
-FakeFileSpec SizedFile(std::int64_t size, std::uint8_t seed) {
-    FakeFileSpec spec;
-    spec.reportedSize = size;
-    spec.length = size;
-    spec.seed = seed;
-    return spec;
+FakeFile SizedFile(std::int64_t size, std::uint8_t seed) {
+    FakeFile fake;
+    fake.reportedSize = size;
+    fake.length = size;
+    fake.seed = seed;
+    return fake;
 }
 
 NativeFileHandle NoNativeHandle() {
@@ -87,8 +88,8 @@ NativeFileHandle NoNativeHandle() {
 
 class FakeJobFile final : public JobFile {
   public:
-    FakeJobFile(FakeJobPlatform& platform, std::wstring path, FakeFileSpec spec)
-        : platform_(platform), path_(std::move(path)), spec_(spec) {}
+    FakeJobFile(FakeJobPlatform& platform, std::wstring path, FakeFile fake)
+        : platform_(platform), path_(std::move(path)), file_(fake) {}
 
     ~FakeJobFile() override {
         platform_.log_.Add("close:" + Narrow(path_));
@@ -98,10 +99,10 @@ class FakeJobFile final : public JobFile {
 
     ErrorCode GetSize(std::int64_t& size) override {
         platform_.log_.Add("size:" + Narrow(path_));
-        if (spec_.sizeError != 0) {
-            return spec_.sizeError;
+        if (file_.sizeError != 0) {
+            return file_.sizeError;
         }
-        size = spec_.reportedSize;
+        size = file_.reportedSize;
         return 0;
     }
 
@@ -109,14 +110,14 @@ class FakeJobFile final : public JobFile {
         const int number = reads_++;
         ErrorCode error = 0;
         bytesRead = 0;
-        if (number == spec_.failingRead) {
-            error = spec_.readError;
+        if (number == file_.failingRead) {
+            error = file_.readError;
             platform_.log_.Add("read:" + Narrow(path_) + ":failed");
         } else {
-            const std::int64_t left = std::max<std::int64_t>(0, spec_.length - offset_);
+            const std::int64_t left = std::max<std::int64_t>(0, file_.length - offset_);
             bytesRead = static_cast<std::uint32_t>(std::min<std::int64_t>(left, size));
             FillPattern(static_cast<std::uint8_t*>(buffer), static_cast<std::uint64_t>(offset_),
-                        bytesRead, spec_.seed);
+                        bytesRead, file_.seed);
             offset_ += bytesRead;
             platform_.log_.Add("read:" + Narrow(path_) + ":" + std::to_string(bytesRead));
         }
@@ -131,7 +132,7 @@ class FakeJobFile final : public JobFile {
   private:
     FakeJobPlatform& platform_;
     std::wstring path_;
-    FakeFileSpec spec_;
+    FakeFile file_;
     std::int64_t offset_ = 0;
     int reads_ = 0;
 };
@@ -141,31 +142,35 @@ FakeJobPlatform::~FakeJobPlatform() {
     EXPECT_EQ(heldBuffers_, 0) << "a chunk buffer was left allocated";
 }
 
-void FakeJobPlatform::AddFile(const std::wstring& path, FakeFileSpec spec) {
+void FakeJobPlatform::AddFile(const std::wstring& path, FakeFile fake) {
     std::lock_guard lock(mutex_);
-    files_[path] = spec;
+    files_[path] = fake;
 }
 
 ErrorCode FakeJobPlatform::OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) {
     log_.Add("open:" + Narrow(path));
-    FakeFileSpec spec;
+    FakeFile fake;
     {
         std::lock_guard lock(mutex_);
         auto found = files_.find(path);
         if (found == files_.end()) {
             return kMissingFileError;
         }
-        spec = found->second;
-        if (spec.openError != 0) {
-            return spec.openError;
+        fake = found->second;
+        if (fake.openError != 0) {
+            return fake.openError;
         }
         ++openFiles_;
     }
-    file = std::make_unique<FakeJobFile>(*this, path, spec);
+    file = std::make_unique<FakeJobFile>(*this, path, fake);
     return 0;
 }
 
 ErrorCode FakeJobPlatform::AllocateBuffer(std::size_t size, std::byte*& buffer) {
+    if (allocationThrows) {
+        log_.Add("alloc:threw");
+        throw std::bad_alloc();
+    }
     if (allocationError != 0) {
         log_.Add("alloc:failed");
         return allocationError;

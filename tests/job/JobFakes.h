@@ -38,7 +38,7 @@ std::string Narrow(const std::wstring& text);
 std::uint8_t PatternByte(std::uint64_t offset, std::uint8_t seed);
 void FillPattern(std::uint8_t* out, std::uint64_t offset, std::size_t count, std::uint8_t seed);
 
-struct FakeFileSpec {
+struct FakeFile {
     std::int64_t reportedSize = 0;  // what sizing gives
     std::int64_t length = 0;        // how many bytes the reads deliver in all
     ErrorCode openError = 0;
@@ -48,7 +48,7 @@ struct FakeFileSpec {
     std::uint8_t seed = 0;
 };
 
-FakeFileSpec SizedFile(std::int64_t size, std::uint8_t seed = 0);
+FakeFile SizedFile(std::int64_t size, std::uint8_t seed = 0);
 
 // A handle that names no file: the report fields give no time line for it.
 NativeFileHandle NoNativeHandle();
@@ -59,7 +59,7 @@ class FakeJobPlatform final : public JobPlatform {
     ~FakeJobPlatform() override;
 
     // Paths not added fail to open with kMissingFileError.
-    void AddFile(const std::wstring& path, FakeFileSpec spec);
+    void AddFile(const std::wstring& path, FakeFile fake);
 
     ErrorCode OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) override;
     ErrorCode AllocateBuffer(std::size_t size, std::byte*& buffer) override;
@@ -71,6 +71,7 @@ class FakeJobPlatform final : public JobPlatform {
     static constexpr ErrorCode kMissingFileError = 2;
 
     ErrorCode allocationError = 0;
+    bool allocationThrows = false;
     std::uint32_t firstTick = 0;
     std::uint32_t tickStep = 0;  // milliseconds between two TickCount calls
     // Runs on the job's thread after a read, with the path and the read's
@@ -84,7 +85,7 @@ class FakeJobPlatform final : public JobPlatform {
     friend class FakeJobFile;
     EventLog& log_;
     mutable std::mutex mutex_;
-    std::map<std::wstring, FakeFileSpec> files_;
+    std::map<std::wstring, FakeFile> files_;
     int openFiles_ = 0;
     int heldBuffers_ = 0;
     std::uint32_t nextTick_ = 0;

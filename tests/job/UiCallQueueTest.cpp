@@ -107,6 +107,15 @@ TEST(UiCallQueueTest, ACallRunWhileTheUiThreadServesCallsIsServedToo) {
     EXPECT_EQ(order, (std::vector<int>{2, 1}));
 }
 
+TEST(UiCallQueueTest, ACallThatCannotWakeTheUiThreadIsWithdrawn) {
+    UiCallQueue ui([] { throw std::runtime_error("message queue full"); });
+    bool ran = false;
+    auto caller = std::async(std::launch::async, [&] { ui.Call([&] { ran = true; }); });
+    EXPECT_THROW(caller.get(), std::runtime_error);
+    EXPECT_EQ(ui.RunPending(), 0u);
+    EXPECT_FALSE(ran);
+}
+
 TEST(UiCallQueueTest, RunPendingIsRefusedOffTheUiThread) {
     UiCallQueue ui([] {});
     auto other = std::async(std::launch::async, [&] { return ui.RunPending(); });

@@ -79,7 +79,9 @@ HWND FindChildByClass(HWND window, const std::wstring& className) {
     return search.Found;
 }
 
-HWND ResultView(HWND window) { return FindChildByClass(window, L"RICHEDIT50W"); }
+HWND ResultView(HWND window) {
+    return FindChildByClass(window, L"RICHEDIT50W");
+}
 
 HWND StopButton(HWND window) {
     HWND button = FindChildByCaption(window, kStopCaption);
@@ -88,13 +90,15 @@ HWND StopButton(HWND window) {
 
 std::wstring WindowText(HWND window) {
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) {
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                               &length)) {
         return {};
     }
     std::vector<wchar_t> buffer(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                               SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied)) {
+    if (!::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(),
+                               reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                               kSendTimeoutMs, &copied)) {
         return {};
     }
     return std::wstring(buffer.data(), copied);
@@ -136,11 +140,11 @@ bool CloseAndWait(HWND window, DWORD timeoutMs) {
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) return {};
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                             nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr,
-                          nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                          length, nullptr, nullptr);
     return out;
 }
 

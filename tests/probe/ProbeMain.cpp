@@ -17,8 +17,8 @@ namespace {
 
 void Print(const std::string& text) {
     DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written,
-                nullptr);
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()),
+                &written, nullptr);
 }
 
 DWORD Milliseconds(int argc, wchar_t** argv, DWORD fallback) {
@@ -33,13 +33,15 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const std::wstring command = argv[1];
-    HWND window = probe::WaitForMainWindow(command == L"wait-window" ? Milliseconds(argc, argv, 60000) : 5000);
+    HWND window = probe::WaitForMainWindow(
+        command == L"wait-window" ? Milliseconds(argc, argv, 60000) : 5000);
     if (!window) {
         Print("Varudodi window not found\n");
         return 1;
     }
     if (command == L"wait-window") return 0;
-    if (command == L"wait-idle") return probe::WaitForIdle(window, Milliseconds(argc, argv, 600000)) ? 0 : 1;
+    if (command == L"wait-idle")
+        return probe::WaitForIdle(window, Milliseconds(argc, argv, 600000)) ? 0 : 1;
     if (command == L"text") {
         Print(probe::ToUtf8(probe::WindowText(probe::ResultView(window))));
         return 0;
@@ -48,11 +50,13 @@ int wmain(int argc, wchar_t** argv) {
         RECT r{};
         ::GetWindowRect(window, &r);
         char line[64];
-        std::snprintf(line, sizeof(line), "%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        std::snprintf(line, sizeof(line), "%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left,
+                      r.bottom - r.top);
         Print(line);
         return 0;
     }
-    if (command == L"close") return probe::CloseAndWait(window, Milliseconds(argc, argv, 60000)) ? 0 : 1;
+    if (command == L"close")
+        return probe::CloseAndWait(window, Milliseconds(argc, argv, 60000)) ? 0 : 1;
     Print("unknown command\n");
     return 2;
 }

@@ -2,6 +2,9 @@
 // and Send To folder. The user's verb key and shortcut are restored afterwards.
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
+// after windows.h
 #include <objbase.h>
 #include <shlobj.h>
 

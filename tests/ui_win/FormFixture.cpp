@@ -2,6 +2,14 @@
 
 #include <commctrl.h>
 
+std::wstring FormFixture::IniPathOfThisProgram() {
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    std::wstring ini(path, length);
+    const std::size_t dot = ini.find_last_of(L'.');
+    return (dot == std::wstring::npos ? ini : ini.substr(0, dot)) + L".ini";
+}
+
 void FormFixture::SetUp() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
@@ -56,6 +64,7 @@ RECT FormFixture::ClientRectOf(HWND control) const {
 std::wstring FormFixture::ViewText() const {
     const int length = ::GetWindowTextLengthW(form_->RichEdit1.Handle);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(form_->RichEdit1.Handle, text.data(), length + 1)));
+    text.resize(static_cast<std::size_t>(
+        ::GetWindowTextW(form_->RichEdit1.Handle, text.data(), length + 1)));
     return text;
 }

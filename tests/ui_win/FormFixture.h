@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "FormMain.h"
+#include "Win32TestSupport.h"
 
 class FormFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -36,6 +37,10 @@ protected:
     RECT ClientRectOf(HWND control) const;
     std::wstring ViewText() const;
 
+    // Each test starts from the design defaults and leaves no settings.
+    static std::wstring IniPathOfThisProgram();
     ComApartment com_;
+    RegistryKeyGuard settingsKey_{L"SOFTWARE\\Veriko"};
+    FileGuard iniFile_{IniPathOfThisProgram()};
     std::unique_ptr<TFormMain> form_;
 };

@@ -3,6 +3,7 @@
 
 #include "FormFixture.h"
 
+#include <windows.h>
 #include <richedit.h>
 
 #include <array>
@@ -51,7 +52,6 @@ std::wstring ClassOf(HWND hwnd) {
     return name;
 }
 
-
 class MainWindowTest : public FormFixture {};
 
 TEST_F(MainWindowTest, EveryControlStandsAsDesigned) {
@@ -92,15 +92,16 @@ TEST_F(MainWindowTest, CaptionClientSizeAndFonts) {
     EXPECT_TRUE(::GetWindowLongPtrW(form_->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
 
     LOGFONTW font{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form_->Btn_Exit.Handle, WM_GETFONT, 0, 0)), sizeof(font),
-                 &font);
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form_->Btn_Exit.Handle, WM_GETFONT, 0, 0)),
+                 sizeof(font), &font);
     EXPECT_STREQ(font.lfFaceName, L"Tahoma");
     EXPECT_EQ(font.lfHeight, -11);
     EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
     // The view's own font: 11 pixels are 165 twips at 96 DPI.
     CHARFORMAT2W viewFont{};
     viewFont.cbSize = sizeof(viewFont);
-    ::SendMessageW(form_->RichEdit1.Handle, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&viewFont));
+    ::SendMessageW(form_->RichEdit1.Handle, EM_GETCHARFORMAT, SCF_DEFAULT,
+                   reinterpret_cast<LPARAM>(&viewFont));
     EXPECT_STREQ(viewFont.szFaceName, L"Tahoma");
     EXPECT_NEAR(viewFont.yHeight, 165, 15);
     EXPECT_EQ(viewFont.bCharSet, GB2312_CHARSET);
@@ -109,19 +110,22 @@ TEST_F(MainWindowTest, CaptionClientSizeAndFonts) {
 TEST_F(MainWindowTest, TabOrderFollowsTheDesign) {
     CreateForm();
     const std::vector<const TControl*> expected = {
-        &form_->RichEdit1,  &form_->CB_MD5,    &form_->CB_SHA1,   &form_->CB_CRC32,   &form_->ProgressBar,
-        &form_->Ed_ComText, &form_->Btn_ComText, &form_->Btn_Browse, &form_->Btn_Clear, &form_->Btn_Copy,
-        &form_->Btn_Save,   &form_->Btn_Stop,  &form_->Btn_Exit,  &form_->CB_SHA256,  &form_->CB_Path,
-        &form_->CB_Size,    &form_->CB_Ver,    &form_->CB_Time,   &form_->CB_CalcTime, &form_->CB_Upcase,
+        &form_->RichEdit1,   &form_->CB_MD5,     &form_->CB_SHA1,     &form_->CB_CRC32,
+        &form_->ProgressBar, &form_->Ed_ComText, &form_->Btn_ComText, &form_->Btn_Browse,
+        &form_->Btn_Clear,   &form_->Btn_Copy,   &form_->Btn_Save,    &form_->Btn_Stop,
+        &form_->Btn_Exit,    &form_->CB_SHA256,  &form_->CB_Path,     &form_->CB_Size,
+        &form_->CB_Ver,      &form_->CB_Time,    &form_->CB_CalcTime, &form_->CB_Upcase,
     };
     std::vector<HWND> zOrder;
-    for (HWND child = ::GetWindow(form_->Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = ::GetWindow(form_->Handle(), GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
         for (const TControl* control : expected) {
             if (control->Handle == child) zOrder.push_back(child);
         }
     }
     ASSERT_EQ(zOrder.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(zOrder[i], expected[i]->Handle) << "position " << i;
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(zOrder[i], expected[i]->Handle) << "position " << i;
     // Labels and the progress bar are never tab stops; the others are.
     EXPECT_FALSE(::GetWindowLongPtrW(form_->Lb1.Handle, GWL_STYLE) & WS_TABSTOP);
     EXPECT_TRUE(::GetWindowLongPtrW(form_->Btn_Exit.Handle, GWL_STYLE) & WS_TABSTOP);
@@ -184,10 +188,12 @@ TEST_F(MainWindowTest, OuterSizeNeverGoesBelowTheMinimum) {
         int Width, Height, WantWidth, WantHeight;
     };
     const Case cases[] = {
-        {300, 200, 511, 397}, {510, 600, 511, 600}, {700, 396, 700, 397}, {-5, -5, 511, 397}, {640, 480, 640, 480},
+        {300, 200, 511, 397}, {510, 600, 511, 600}, {700, 396, 700, 397},
+        {-5, -5, 511, 397},   {640, 480, 640, 480},
     };
     for (const Case& c : cases) {
-        ::SetWindowPos(form_->Handle(), nullptr, 0, 0, c.Width, c.Height, SWP_NOMOVE | SWP_NOZORDER);
+        ::SetWindowPos(form_->Handle(), nullptr, 0, 0, c.Width, c.Height,
+                       SWP_NOMOVE | SWP_NOZORDER);
         EXPECT_EQ(form_->Width(), c.WantWidth) << c.Width << "x" << c.Height;
         EXPECT_EQ(form_->Height(), c.WantHeight) << c.Width << "x" << c.Height;
     }
@@ -204,7 +210,10 @@ TEST_F(MainWindowTest, FormCanResizeRaisesOnlyWhatIsTooSmall) {
     struct Case {
         int Width, Height, WantWidth, WantHeight;
     };
-    const Case cases[] = {{0, 0, 511, 397}, {511, 397, 511, 397}, {-2147483647 - 1, 1000, 511, 1000}, {2000, 396, 2000, 397}};
+    const Case cases[] = {{0, 0, 511, 397},
+                          {511, 397, 511, 397},
+                          {-2147483647 - 1, 1000, 511, 1000},
+                          {2000, 396, 2000, 397}};
     for (const Case& c : cases) {
         int width = c.Width, height = c.Height;
         bool resize = true;

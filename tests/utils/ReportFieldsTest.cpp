@@ -168,6 +168,7 @@ TEST(FileTimeLine, InvalidHandleGivesNoLine) {
 }  // namespace
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <time.h>
 
@@ -200,6 +201,13 @@ class TimeZoneScope {
   private:
     std::optional<std::string> previous_;
 };
+
+TEST(FileVersionLine, NamedPipeGivesNoLineWithoutWaiting) {
+    ScratchDirectory scratch;
+    const auto pipe = scratch.Path() / "pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(FormatFileVersionLine(pipe.wstring()), L"");
+}
 
 // 2016-10-05 14:03:27 UTC, seen from zones with known offsets.
 TEST(FileTimeLine, ConvertsToLocalTime) {

@@ -66,7 +66,9 @@ TEST(ChunkedWriteTest, SinkClaimingMoreThanItWasGivenFails) {
 
 TEST(ChunkedWriteTest, TextPiecesNeverSplitASurrogatePair) {
     // U+1F600 as a surrogate pair at positions 3 and 4.
-    const std::wstring text = L"abc\xD83D\xDE00defg";
+    const std::wstring text =
+        L"abc\xD83D\xDE00"
+        L"defg";
     struct Case {
         std::size_t Start, MaxLength, End;
     } cases[] = {

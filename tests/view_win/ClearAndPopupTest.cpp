@@ -10,7 +10,7 @@
 namespace {
 
 class ClearAndPopupTest : public ViewFixture {
-protected:
+  protected:
     std::wstring MenuItemText(UINT position) const {
         wchar_t text[64] = {};
         ::GetMenuStringW(form_->PopupMenu1.Get(), position, text, 64, MF_BYPOSITION);
@@ -38,7 +38,8 @@ TEST_F(ClearAndPopupTest, ClearEmptiesTheViewAndDisablesItsButtons) {
     EXPECT_TRUE(form_->RichEdit1.Enabled());
     EXPECT_TRUE(ViewIsReadOnly());
 
-    const SeenMessageBox box = AnswerMessageBox(form_->Handle(), [&] { Click(form_->Btn_ComText); });
+    const SeenMessageBox box =
+        AnswerMessageBox(form_->Handle(), [&] { Click(form_->Btn_ComText); });
     EXPECT_EQ(box.Text, L"没有匹配的值！");
 }
 
@@ -49,14 +50,15 @@ TEST_F(ClearAndPopupTest, RightClickWithoutSelectionOffersOnlySelectAll) {
     POINT screen = click;
     ::ClientToScreen(View(), &screen);
     RECT menuAt{};
-    const bool shown = WithPopupMenu([&] { RightClickView(click); },
-                                     [&](HWND menu) {
-                                         EXPECT_EQ(PopupItemState(form_->Pop_Copy), UINT(MF_GRAYED));
-                                         EXPECT_EQ(PopupItemState(form_->Pop_Clear), UINT(MF_GRAYED));
-                                         EXPECT_EQ(PopupItemState(form_->Pop_All), UINT(MF_ENABLED));
-                                         ::GetWindowRect(menu, &menuAt);
-                                         return false;
-                                     });
+    const bool shown =
+        WithPopupMenu([&] { RightClickView(click); },
+                      [&](HWND menu) {
+                          EXPECT_EQ(PopupItemState(form_->Pop_Copy), UINT(MF_GRAYED));
+                          EXPECT_EQ(PopupItemState(form_->Pop_Clear), UINT(MF_GRAYED));
+                          EXPECT_EQ(PopupItemState(form_->Pop_All), UINT(MF_ENABLED));
+                          ::GetWindowRect(menu, &menuAt);
+                          return false;
+                      });
     ASSERT_TRUE(shown);
     EXPECT_EQ(menuAt.left, screen.x) << "opened where the user clicked";
     EXPECT_EQ(menuAt.top, screen.y);
@@ -78,13 +80,14 @@ TEST_F(ClearAndPopupTest, RightClickWithoutSelectionOffersOnlySelectAll) {
 TEST_F(ClearAndPopupTest, SelectionEnablesCopyAndDelete) {
     CreateFilledForm(ReportBlock(L"C:\\a.bin", true));
     ::SendMessageW(View(), EM_SETSEL, 0, 4);
-    const bool shown = WithPopupMenu([&] { PressMenuKey(); },
-                                     [&](HWND) {
-                                         EXPECT_EQ(PopupItemState(form_->Pop_Copy), UINT(MF_ENABLED));
-                                         EXPECT_EQ(PopupItemState(form_->Pop_Clear), UINT(MF_ENABLED));
-                                         EXPECT_EQ(PopupItemState(form_->Pop_All), UINT(MF_ENABLED));
-                                         return false;
-                                     });
+    const bool shown =
+        WithPopupMenu([&] { PressMenuKey(); },
+                      [&](HWND) {
+                          EXPECT_EQ(PopupItemState(form_->Pop_Copy), UINT(MF_ENABLED));
+                          EXPECT_EQ(PopupItemState(form_->Pop_Clear), UINT(MF_ENABLED));
+                          EXPECT_EQ(PopupItemState(form_->Pop_All), UINT(MF_ENABLED));
+                          return false;
+                      });
     EXPECT_TRUE(shown);
     // And without a selection again, both are disabled once more.
     ::SendMessageW(View(), EM_SETSEL, 4, 4);
@@ -156,7 +159,8 @@ TEST_F(ClearAndPopupTest, CopyAndSelectAllFromThePopup) {
     EXPECT_EQ(all.cpMin, 0);
     // The selection reaches the end, the view's closing paragraph mark included.
     GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
-    EXPECT_GE(all.cpMax, ::SendMessageW(View(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+    EXPECT_GE(all.cpMax,
+              ::SendMessageW(View(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
     EXPECT_EQ(SelectedText().substr(0, 6), L"文件名称: ");
 }
 

@@ -15,7 +15,7 @@ class CopyAllTest : public ViewFixture {};
 
 // Keeps the clipboard open on a thread of its own while it lives.
 class ClipboardHolder {
-public:
+  public:
     ClipboardHolder()
         : thread_([this] {
               const bool opened = ::OpenClipboard(nullptr) != FALSE;
@@ -33,7 +33,7 @@ public:
     ClipboardHolder& operator=(const ClipboardHolder&) = delete;
     bool Holds() const { return state_ == 1; }
 
-private:
+  private:
     std::atomic<int> state_{0};
     std::atomic<bool> release_{false};
     std::thread thread_;
@@ -49,7 +49,8 @@ TEST_F(CopyAllTest, EveryLineEndsInOneCrLf) {
         {"last line holds text", L"MD5: AB\r\nCRC32: 01", L"MD5: AB\r\nCRC32: 01\r\n"},
         {"empty view", L"", L""},
         {"empty lines inside", L"a\r\n\r\nb\r\n", L"a\r\n\r\nb\r\n"},
-        {"a whole report block", ReportBlock(L"C:\\报告\\校验.bin", true), ReportBlock(L"C:\\报告\\校验.bin", true)},
+        {"a whole report block", ReportBlock(L"C:\\报告\\校验.bin", true),
+         ReportBlock(L"C:\\报告\\校验.bin", true)},
     };
     CreateFilledForm(L"");
     for (const auto& c : cases) {
@@ -65,7 +66,8 @@ TEST_F(CopyAllTest, EveryLineEndsInOneCrLf) {
 }
 
 TEST_F(CopyAllTest, WrappedLinesReachTheClipboardWhole) {
-    const std::wstring path = L"C:\\很长的文件夹名称\\" + std::wstring(90, L'x') + L"\\校验文件.iso";
+    const std::wstring path =
+        L"C:\\很长的文件夹名称\\" + std::wstring(90, L'x') + L"\\校验文件.iso";
     const std::wstring block = ReportBlock(path, true) + ReportBlock(path, false);
     CreateFilledForm(block);
     // The narrowest window the frame allows.

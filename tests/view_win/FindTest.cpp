@@ -12,11 +12,12 @@ const std::wstring kMd5Lower = L"9e107d9d372bb6826bd81d3542a419d6";
 const std::wstring kMd5Upper = L"9E107D9D372BB6826BD81D3542A419D6";
 
 class FindTest : public ViewFixture {
-protected:
+  protected:
     void SetCompareText(const std::wstring& text) { form_->Ed_ComText.SetCaption(text); }
     // Clicks Find and returns the no-match box, when one came.
     SeenMessageBox ClickFind(DWORD boxTimeoutMs = 3000) {
-        return AnswerMessageBox(form_->Handle(), [&] { Click(form_->Btn_ComText); }, boxTimeoutMs);
+        return AnswerMessageBox(
+            form_->Handle(), [&] { Click(form_->Btn_ComText); }, boxTimeoutMs);
     }
     // View position of text's first occurrence, counting breaks once.
     LONG PositionOf(const std::wstring& needle) const {
@@ -101,7 +102,8 @@ TEST_F(FindTest, NoMatchShowsTheInformationBox) {
 
 TEST_F(FindTest, MatchFarDownIsScrolledIntoView) {
     std::wstring report;
-    for (int i = 0; i < 60; ++i) report += L"文件名称: C:\\file" + std::to_wstring(i) + L".bin\r\nCRC32: 00000000\r\n";
+    for (int i = 0; i < 60; ++i)
+        report += L"文件名称: C:\\file" + std::to_wstring(i) + L".bin\r\nCRC32: 00000000\r\n";
     report += L"CRC32: CAFEBABE\r\n";
     CreateFilledForm(report);
     ::SendMessageW(View(), EM_SETSEL, 0, 0);

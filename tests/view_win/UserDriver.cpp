@@ -9,7 +9,8 @@ struct DialogSearch {
 
 BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM context) {
     auto* search = reinterpret_cast<DialogSearch*>(context);
-    if (::GetWindow(hwnd, GW_OWNER) == search->Owner && ::IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770") {
+    if (::GetWindow(hwnd, GW_OWNER) == search->Owner && ::IsWindowVisible(hwnd) &&
+        ClassOf(hwnd) == L"#32770") {
         search->Found = hwnd;
         return FALSE;
     }
@@ -22,7 +23,8 @@ constexpr int kMessageIconId = 0x0440;
 
 BOOL CALLBACK CollectButton(HWND child, LPARAM context) {
     auto* buttons = reinterpret_cast<std::vector<int>*>(context);
-    if (ClassOf(child) == L"Button" && ::IsWindowVisible(child)) buttons->push_back(::GetDlgCtrlID(child));
+    if (ClassOf(child) == L"Button" && ::IsWindowVisible(child))
+        buttons->push_back(::GetDlgCtrlID(child));
     return TRUE;
 }
 
@@ -88,7 +90,8 @@ SeenMessageBox ReadMessageBox(HWND box) {
     SeenMessageBox seen;
     seen.Caption = WindowText(box);
     seen.Text = WindowText(::GetDlgItem(box, kMessageTextId));
-    seen.Icon = reinterpret_cast<HICON>(::SendDlgItemMessageW(box, kMessageIconId, STM_GETICON, 0, 0));
+    seen.Icon =
+        reinterpret_cast<HICON>(::SendDlgItemMessageW(box, kMessageIconId, STM_GETICON, 0, 0));
     ::EnumChildWindows(box, &CollectButton, reinterpret_cast<LPARAM>(&seen.Buttons));
     return seen;
 }
@@ -118,7 +121,8 @@ SeenSaveDialog ReadSaveDialog(HWND dialog) {
     const HWND types = ::GetDlgItem(dialog, kFileTypeCombo);
     const int count = static_cast<int>(::SendMessageW(types, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        std::wstring item(static_cast<std::size_t>(::SendMessageW(types, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+        std::wstring item(
+            static_cast<std::size_t>(::SendMessageW(types, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
         item.resize(static_cast<std::size_t>(
             ::SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
         seen.Types.push_back(item);
@@ -139,6 +143,7 @@ void ChooseFileType(HWND dialog, int index) {
     ::SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     // A choice from the drop-down list notifies both.
     for (const WORD notification : {CBN_SELCHANGE, CBN_SELENDOK}) {
-        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, notification), reinterpret_cast<LPARAM>(types));
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, notification),
+                       reinterpret_cast<LPARAM>(types));
     }
 }

@@ -47,7 +47,7 @@ void ChooseFileType(HWND dialog, int index);
 // Runs `play` on its own thread; Join() waits for it. The destructor joins
 // too, so a failed assertion in the test cannot leave the thread running.
 class BackgroundUser {
-public:
+  public:
     explicit BackgroundUser(std::function<void()> play) : thread_(std::move(play)) {}
     ~BackgroundUser() { Join(); }
     BackgroundUser(const BackgroundUser&) = delete;
@@ -56,11 +56,12 @@ public:
         if (thread_.joinable()) thread_.join();
     }
 
-private:
+  private:
     std::thread thread_;
 };
 
 // Opens and dismisses the message box a command shows: starts a user who
 // reads the box owned by `owner` and presses OK, runs `command`, and returns
 // what the box showed (empty caption when no box came).
-SeenMessageBox AnswerMessageBox(HWND owner, const std::function<void()>& command, DWORD timeoutMs = 10000);
+SeenMessageBox AnswerMessageBox(HWND owner, const std::function<void()>& command,
+                                DWORD timeoutMs = 10000);

@@ -48,7 +48,8 @@ void ViewFixture::CreateFilledForm(const std::wstring& reportText) {
     ::SendMessageW(view, EM_SETSEL, 0, -1);
     ::SendMessageW(view, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
     AppendToView(reportText);
-    for (const TControl* button : {&form_->Btn_ComText, &form_->Btn_Clear, &form_->Btn_Copy, &form_->Btn_Save}) {
+    for (const TControl* button :
+         {&form_->Btn_ComText, &form_->Btn_Clear, &form_->Btn_Copy, &form_->Btn_Save}) {
         button->SetEnabled(true);
     }
     Pump(20);
@@ -60,10 +61,12 @@ void ViewFixture::AppendToView(const std::wstring& text) {
     ::SendMessageW(view, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void ViewFixture::Click(const TControl& button) { ::SendMessageW(button.Handle, BM_CLICK, 0, 0); }
+void ViewFixture::Click(const TControl& button) {
+    ::SendMessageW(button.Handle, BM_CLICK, 0, 0);
+}
 
 bool ViewFixture::WithPopupMenu(const std::function<void()>& open,
-                               const std::function<bool(HWND menuWindow)>& whileOpen) {
+                                const std::function<bool(HWND menuWindow)>& whileOpen) {
     MenuVisit visit;
     visit.WhileOpen = &whileOpen;
     g_menuVisit = &visit;
@@ -103,7 +106,8 @@ CHARRANGE ViewFixture::Selection() const {
 std::wstring ViewFixture::SelectedText() const {
     const CHARRANGE selection = Selection();
     std::wstring text(static_cast<std::size_t>(selection.cpMax - selection.cpMin) + 1, L'\0');
-    const LRESULT copied = ::SendMessageW(View(), EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT copied =
+        ::SendMessageW(View(), EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(copied));
     return text;
 }
@@ -149,6 +153,7 @@ std::wstring ReportBlock(const std::wstring& name, bool upper) {
             for (wchar_t& c : *digest) c = static_cast<wchar_t>(::towupper(c));
         }
     }
-    return L"文件名称: " + name + L"\r\n文件大小: 43 字节 (43 字节)\r\n修改时间: 2024-05-01 12:00:00\r\nMD5: " + md5 +
+    return L"文件名称: " + name +
+           L"\r\n文件大小: 43 字节 (43 字节)\r\n修改时间: 2024-05-01 12:00:00\r\nMD5: " + md5 +
            L"\r\nSHA1: " + sha1 + L"\r\nSHA256: " + sha256 + L"\r\nCRC32: " + crc32 + L"\r\n";
 }

@@ -12,7 +12,7 @@
 #include <string>
 
 class ViewFixture : public FormFixture {
-protected:
+  protected:
     // Creates the window and prepares the view.
     void CreateFilledForm(const std::wstring& reportText);
     // Appends text at the end of the view, as the job's results arrive.
@@ -25,7 +25,8 @@ protected:
     // it chose an item (ChooseMenuItem); otherwise the menu is closed without
     // a choice. Returns whether the menu showed; the chosen item's command
     // has run when this returns.
-    bool WithPopupMenu(const std::function<void()>& open, const std::function<bool(HWND menuWindow)>& whileOpen);
+    bool WithPopupMenu(const std::function<void()>& open,
+                       const std::function<bool(HWND menuWindow)>& whileOpen);
     // Chooses an item of the open menu by its underlined letter.
     void ChooseMenuItem(wchar_t mnemonic);
     // A right click at a point of the view's client area.

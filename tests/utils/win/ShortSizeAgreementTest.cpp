@@ -1,9 +1,9 @@
 // The size text made for other platforms follows the shell's StrFormatByteSizeW,
 // which the Windows build uses: the same digits and units from 1024 bytes on
 // (below that only the number is the same; the word for bytes is translated).
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <shlwapi.h>
-#include <windows.h>
 
 #include <cstdint>
 #include <limits>

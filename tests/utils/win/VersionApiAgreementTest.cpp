@@ -1,7 +1,7 @@
 // The version API and the portable PE reader must agree on real files: a
 // resource compiled by the resource compiler, and the system's own files.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
