@@ -1,4 +1,0 @@
-// TEMPORARY: handlers whose subsystems are not yet integrated.
-#include "FormMain.h"
-
-#include <shellapi.h>
