@@ -44,11 +44,11 @@ class TFolderExpansion {
     void ExpandSubfolders(const std::wstring& folder) {
         const auto listing = fileSystem_.List(folder, TScanPass::Subfolders);
         if (!listing) return;
-        std::wstring name;
-        while (listing->Next(name)) {
+        TListedEntry entry;
+        while (listing->Next(entry)) {
             if (!control_.KeepScanning()) return;
-            if (IsDotEntry(name)) continue;
-            const std::wstring path = EntryPath(folder, name);
+            if (IsDotEntry(entry.Name) || entry.KnownFile) continue;
+            const std::wstring path = EntryPath(folder, entry.Name);
             const TPathInfo info = fileSystem_.Inspect(path);
             if (info.Kind != TPathKind::Directory) continue;
             if (info.Identity && IsOpen(*info.Identity)) continue;  // a loop back up the path
@@ -59,12 +59,13 @@ class TFolderExpansion {
     void AppendFiles(const std::wstring& folder) {
         const auto listing = fileSystem_.List(folder, TScanPass::Files);
         if (!listing) return;
-        std::wstring name;
-        while (listing->Next(name)) {
+        TListedEntry entry;
+        while (listing->Next(entry)) {
             if (!control_.KeepScanning()) return;
-            if (IsDotEntry(name)) continue;
-            std::wstring path = EntryPath(folder, name);
-            if (fileSystem_.Inspect(path).Kind == TPathKind::Directory) continue;
+            if (IsDotEntry(entry.Name)) continue;
+            std::wstring path = EntryPath(folder, entry.Name);
+            if (!entry.KnownFile && fileSystem_.Inspect(path).Kind == TPathKind::Directory)
+                continue;
             append_(path);
         }
     }

@@ -12,7 +12,7 @@
 #include <functional>
 
 class TScanControl {
-public:
+  public:
     // `processMessages` runs before every entry a scan examines;
     // `resumeClose` runs when the last open scope ends after a deferred close.
     TScanControl(std::function<void()> processMessages, std::function<void()> resumeClose);
@@ -20,13 +20,13 @@ public:
     // Open for the whole of an intake that may scan folders. Scopes nest when
     // an intake runs inside another's message processing.
     class TScope {
-    public:
+      public:
         explicit TScope(TScanControl& control);
         ~TScope();
         TScope(const TScope&) = delete;
         TScope& operator=(const TScope&) = delete;
 
-    private:
+      private:
         TScanControl& control_;
     };
 
@@ -40,7 +40,7 @@ public:
     // then drops this request. False means: close now.
     bool DeferClose();
 
-private:
+  private:
     std::function<void()> processMessages_;
     std::function<void()> resumeClose_;
     int depth_ = 0;

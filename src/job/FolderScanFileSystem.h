@@ -30,12 +30,20 @@ struct TPathInfo {
 // sees every entry.
 enum class TScanPass { Subfolders, Files };
 
+// One entry of a listing.
+struct TListedEntry {
+    std::wstring Name;  // bare name
+    // The listing itself shows a file that is no link, so the entry names no
+    // folder and needs no further test; false when that is not known.
+    bool KnownFile = false;
+};
+
 // One open listing of a folder; closed when destroyed.
 class TDirectoryListing {
   public:
     virtual ~TDirectoryListing() = default;
-    // Moves to the next entry and stores its bare name; false at the end.
-    virtual bool Next(std::wstring& name) = 0;
+    // Moves to the next entry and stores it; false at the end.
+    virtual bool Next(TListedEntry& entry) = 0;
 };
 
 class TFileSystem {

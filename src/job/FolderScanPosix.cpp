@@ -68,10 +68,13 @@ class TPosixListing : public TDirectoryListing {
     TPosixListing(const TPosixListing&) = delete;
     TPosixListing& operator=(const TPosixListing&) = delete;
 
-    bool Next(std::wstring& name) override {
+    bool Next(TListedEntry& listed) override {
         while (const dirent* entry = ::readdir(dir_)) {
             if (pass_ == TScanPass::Subfolders && entry->d_name[0] == '.') continue;
-            name = FromNativeName(entry->d_name);
+            listed.Name = FromNativeName(entry->d_name);
+            // Folders, links and entries of unknown type get a closer look.
+            listed.KnownFile =
+                entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN;
             return true;
         }
         return false;  // the end, or a read error: what was listed stands

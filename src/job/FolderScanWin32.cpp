@@ -35,7 +35,7 @@ class TWin32Listing : public TDirectoryListing {
     TWin32Listing(UniqueFind find, const WIN32_FIND_DATAW& first, TScanPass pass)
         : find_(std::move(find)), data_(first), pass_(pass) {}
 
-    bool Next(std::wstring& name) override {
+    bool Next(TListedEntry& entry) override {
         for (;;) {
             if (!firstPending_ && !::FindNextFileW(find_.get(), &data_)) return false;
             firstPending_ = false;
@@ -45,7 +45,10 @@ class TWin32Listing : public TDirectoryListing {
                 (data_.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
                 continue;
             }
-            name = data_.cFileName;
+            entry.Name = data_.cFileName;
+            // Folders and reparse points (links, junctions) get a closer look.
+            entry.KnownFile = (data_.dwFileAttributes &
+                               (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
             return true;
         }
     }

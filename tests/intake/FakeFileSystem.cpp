@@ -7,15 +7,15 @@ namespace {
 
 class TFakeListing : public TDirectoryListing {
   public:
-    explicit TFakeListing(std::vector<std::wstring> names) : names_(std::move(names)) {}
-    bool Next(std::wstring& name) override {
-        if (next_ == names_.size()) return false;
-        name = names_[next_++];
+    explicit TFakeListing(std::vector<TListedEntry> entries) : entries_(std::move(entries)) {}
+    bool Next(TListedEntry& entry) override {
+        if (next_ == entries_.size()) return false;
+        entry = entries_[next_++];
         return true;
     }
 
   private:
-    std::vector<std::wstring> names_;
+    std::vector<TListedEntry> entries_;
     std::size_t next_ = 0;
 };
 
@@ -67,12 +67,14 @@ std::unique_ptr<TDirectoryListing> TFakeFileSystem::List(const std::wstring& fol
     if (!node || !node->Folder) return nullptr;
     if (std::find(unlistable_.begin(), unlistable_.end(), target) != unlistable_.end())
         return nullptr;
-    std::vector<std::wstring> names{L".", L".."};
+    std::vector<TListedEntry> entries{{L".", false}, {L"..", false}};
     for (const TEntry& entry : node->Entries) {
         if (pass == TScanPass::Subfolders && entry.Hidden) continue;
-        names.push_back(entry.Name);
+        const TNode& child = nodes_.at(target + separator_ + entry.Name);
+        const bool knownFile = reportFileTypes_ && !child.Folder && !child.LinkTarget;
+        entries.push_back({entry.Name, knownFile});
     }
-    return std::make_unique<TFakeListing>(std::move(names));
+    return std::make_unique<TFakeListing>(std::move(entries));
 }
 
 TPathInfo TFakeFileSystem::Inspect(const std::wstring& path) {

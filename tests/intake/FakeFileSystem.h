@@ -32,6 +32,8 @@ class TFakeFileSystem : public TFileSystem {
     }
     // A folder whose listing fails.
     void MakeUnlistable(const std::wstring& path) { unlistable_.push_back(path); }
+    // Whether listings tell plain files apart, as most file systems do.
+    void ReportFileTypes(bool report) { reportFileTypes_ = report; }
     // A folder whose identity the platform cannot tell.
     void HideIdentity(const std::wstring& path) { noIdentity_.push_back(path); }
 
@@ -53,6 +55,7 @@ class TFakeFileSystem : public TFileSystem {
     const TNode* Resolve(const std::wstring& path, std::wstring* resolved = nullptr) const;
 
     wchar_t separator_;
+    bool reportFileTypes_ = true;
     std::map<std::wstring, TNode> nodes_;
     std::vector<std::wstring> unlistable_;
     std::vector<std::wstring> noIdentity_;

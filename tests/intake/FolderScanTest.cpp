@@ -27,19 +27,23 @@ class FolderScanTest : public ::testing::Test {
 };
 
 TEST_F(FolderScanTest, EachSubfolderIsCompleteBeforeTheFolderOwnFiles) {
-    fs.AddFolder(L"R:\\top");
-    fs.AddFile(L"R:\\top\\a.txt");
-    fs.AddFolder(L"R:\\top\\sub1");
-    fs.AddFile(L"R:\\top\\sub1\\s1.txt");
-    fs.AddFolder(L"R:\\top\\sub1\\deep");
-    fs.AddFile(L"R:\\top\\sub1\\deep\\d.txt");
-    fs.AddFile(L"R:\\top\\b.txt");
-    fs.AddFolder(L"R:\\top\\sub2");
-    fs.AddFile(L"R:\\top\\sub2\\s2.txt");
+    for (const bool listingTellsFiles : {true, false}) {
+        fs = TFakeFileSystem();
+        fs.ReportFileTypes(listingTellsFiles);
+        fs.AddFolder(L"R:\\top");
+        fs.AddFile(L"R:\\top\\a.txt");
+        fs.AddFolder(L"R:\\top\\sub1");
+        fs.AddFile(L"R:\\top\\sub1\\s1.txt");
+        fs.AddFolder(L"R:\\top\\sub1\\deep");
+        fs.AddFile(L"R:\\top\\sub1\\deep\\d.txt");
+        fs.AddFile(L"R:\\top\\b.txt");
+        fs.AddFolder(L"R:\\top\\sub2");
+        fs.AddFile(L"R:\\top\\sub2\\s2.txt");
 
-    EXPECT_EQ(Expand(L"R:\\top"),
-              (Paths{L"R:\\top\\sub1\\deep\\d.txt", L"R:\\top\\sub1\\s1.txt",
-                     L"R:\\top\\sub2\\s2.txt", L"R:\\top\\a.txt", L"R:\\top\\b.txt"}));
+        EXPECT_EQ(Expand(L"R:\\top"),
+                  (Paths{L"R:\\top\\sub1\\deep\\d.txt", L"R:\\top\\sub1\\s1.txt",
+                         L"R:\\top\\sub2\\s2.txt", L"R:\\top\\a.txt", L"R:\\top\\b.txt"}));
+    }
 }
 
 TEST_F(FolderScanTest, HiddenSubfoldersAreNeverEnteredWhileHiddenFilesAreQueued) {

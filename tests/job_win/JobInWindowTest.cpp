@@ -7,9 +7,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 #include "JobQueueState.h"
 
 namespace {
@@ -225,21 +227,34 @@ TEST_F(JobInWindowTest, FileLockedWithoutReadSharingReportsTheSharingViolation) 
 
 TEST_F(JobInWindowTest, ViewKeepsMegabytesOfResults) {
     CreateForm();
-    const std::wstring path = MakeFile(std::wstring(150, L'n') + L".txt", "x");
-    SetAllOptions(true);
-    form_->CB_Time.SetChecked(false);
-    // Over 400 characters per block: 3,000 blocks are more than a megabyte.
-    Queue(std::vector<std::wstring>(3000, path));
-    form_->StartHash();
-    ASSERT_TRUE(WaitIdle(600000));
+    Queue({});
+    form_->StartHash();  // clears the placeholder
+    ASSERT_TRUE(WaitIdle());
+    // Blocks handed over from another thread, as the job does: 2,500 blocks of
+    // about 500 characters are more than a megabyte.
+    const std::wstring digestLine = L"SHA256: " + std::wstring(64, L'A') + L"\r\n";
+    std::atomic<bool> done{false};
+    std::thread job([&] {
+        for (int i = 0; i < 2500; ++i) {
+            form_->SynchronizeResult(L"文件名称: " + std::to_wstring(i) + L"\r\n" + digestLine +
+                                     digestLine + digestLine + digestLine + digestLine +
+                                     digestLine);
+        }
+        done = true;
+    });
+    const bool finished = PumpUntil([&] { return done.load(); }, 600000);
+    job.join();
+    ASSERT_TRUE(finished);
     const std::wstring text = ViewText();
     EXPECT_GT(text.size(), 1000000u);
+    EXPECT_EQ(text.rfind(L"文件名称: 0\r\n", 0), 0u) << "the first block is still there";
+    EXPECT_NE(text.find(L"\r\n\r\n文件名称: 2499\r\n"), std::wstring::npos);
     std::size_t blocks = 0;
-    for (std::size_t at = text.find(L"CRC32: 8CDC1683\r\n"); at != std::wstring::npos;
-         at = text.find(L"CRC32: 8CDC1683\r\n", at + 1)) {
+    for (std::size_t at = text.find(L"文件名称: "); at != std::wstring::npos;
+         at = text.find(L"文件名称: ", at + 1)) {
         ++blocks;
     }
-    EXPECT_EQ(blocks, 3000u);
+    EXPECT_EQ(blocks, 2500u);
 }
 
 }  // namespace
