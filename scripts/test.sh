@@ -10,22 +10,28 @@ cd "$ROOT"
 jobs=$(nproc)
 failed=()
 
-run_suite() {  # preset, ctest args...
+build_preset() {
     local preset=$1
-    shift
     echo "== $preset: configure and build"
     if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j"$jobs" >/dev/null; then
         # Show the build errors.
         cmake --build --preset "$preset" -j1 2>&1 | grep -E -A3 'error|Error' | head -60
         failed+=("$preset (build)")
-        return
+        return 1
     fi
+}
+
+run_tests() {  # preset, ctest args...
+    local preset=$1
+    shift
     echo "== $preset: tests"
     ctest --preset "$preset" -j"$jobs" "$@" || failed+=("$preset")
 }
 
-run_suite native
-run_suite native-tsan -L threaded
+# The Windows build comes first: native tests also read Varudodi.exe.
+build_preset windows && windows_built=1 || windows_built=0
+build_preset native && run_tests native
+build_preset native-tsan && run_tests native-tsan -L threaded
 
 # shellcheck source=wine-env.sh
 source "$ROOT/scripts/wine-env.sh"
@@ -35,7 +41,7 @@ wine_env_start_xvfb
 wine_env_prepare_prefix
 # The Windows tests share one prefix and one display: run them one by one.
 jobs=1
-run_suite windows
+((windows_built)) && run_tests windows
 
 if ((${#failed[@]})); then
     echo "FAILED: ${failed[*]}"

@@ -2,7 +2,6 @@
 // dialog driven from another thread as a user would, the command line, and
 // closing the window while a drop still scans.
 
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -305,10 +304,12 @@ TEST_F(IntakeWindowTest, ClosingDuringAScanWaitsForTheScanAndNeverHangs) {
     EXPECT_EQ(JobQueue, nullptr);
 }
 
-TEST_F(IntakeWindowTest, TheWindowStaysResponsiveWhileTwentyThousandFilesAreScannedAndHashed) {
+TEST_F(IntakeWindowTest, TheWindowStaysResponsiveWhileTwentyThousandFilesAreScanned) {
     OpenForm();
     constexpr int kFolders = 20;
-    constexpr int kFilesPerFolder = 100;
+    constexpr int kFilesPerFolder = 1000;
+    const auto seconds = [](auto span) { return std::chrono::duration<double>(span).count(); };
+    const auto made = std::chrono::steady_clock::now();
     for (int folder = 0; folder < kFolders; ++folder) {
         tree.Folder(L"big\\f" + std::to_wstring(folder));
         for (int file = 0; file < kFilesPerFolder; ++file) {
@@ -316,41 +317,44 @@ TEST_F(IntakeWindowTest, TheWindowStaysResponsiveWhileTwentyThousandFilesAreScan
                       L".txt");
         }
     }
-    std::cout << "files made" << std::endl;
     // Another thread keeps asking the window for an answer and notes the
-    // longest wait during the scan and during the job.
+    // longest wait while the drop scans and while the job is stopped.
     const HWND window = form_->Handle();
-    std::atomic<int> phase{0};  // 0 scan, 1 job, 2 done
+    std::atomic<int> phase{0};  // 0 scan, 1 stopping the job, 2 done
     std::atomic<long long> longestWaitMs[2] = {0, 0};
+    std::atomic<bool> proberDone{false};
     std::thread prober([&] {
-        while (phase < 2) {
-            const int now = phase;
+        for (int now; (now = phase) < 2;) {
             const auto sent = std::chrono::steady_clock::now();
             DWORD_PTR result = 0;
             ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-            const long long waited =
-                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent).count();
+            const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now() - sent)
+                                    .count();
             if (waited > longestWaitMs[now]) longestWaitMs[now] = waited;
             ::Sleep(20);
         }
+        proberDone = true;
     });
 
     const auto start = std::chrono::steady_clock::now();
     Drop({tree.At(L"big")});
     const auto scanned = std::chrono::steady_clock::now();
+    const std::size_t queued = Queue().size();
     phase = 1;
-    const bool idle = WaitIdle(900000);
-    const auto hashed = std::chrono::steady_clock::now();
+    ::SendMessageW(form_->Btn_Stop.Handle, BM_CLICK, 0, 0);
+    const bool idle = WaitIdle();
     phase = 2;
+    PumpUntil([&] { return proberDone.load(); });  // its last question needs an answer
     prober.join();
 
-    const auto seconds = [](auto span) { return std::chrono::duration<double>(span).count(); };
-    std::cout << "scan " << seconds(scanned - start) << " s (longest wait " << longestWaitMs[0] << " ms), job "
-              << seconds(hashed - scanned) << " s (longest wait " << longestWaitMs[1] << " ms)" << std::endl;
+    std::cout << "made " << kFolders * kFilesPerFolder << " files in " << seconds(start - made)
+              << " s; scanned them in " << seconds(scanned - start) << " s (longest wait "
+              << longestWaitMs[0] << " ms)" << std::endl;
     ASSERT_TRUE(idle);
-    EXPECT_EQ(Queue().size(), static_cast<std::size_t>(kFolders * kFilesPerFolder));
+    EXPECT_EQ(queued, static_cast<std::size_t>(kFolders * kFilesPerFolder));
     EXPECT_LT(longestWaitMs[0].load(), 1000) << "the window answers within a second while it scans";
-    EXPECT_LT(longestWaitMs[1].load(), 1000) << "the window answers within a second while it hashes";
+    EXPECT_LT(longestWaitMs[1].load(), 1000) << "and while the job is stopped";
 }
 
 }  // namespace
