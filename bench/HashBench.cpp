@@ -5,11 +5,12 @@
 //                                       file's chunks through one context on
 //                                       this thread, timing the hashing and,
 //                                       apart, the reading
-//   hashbench job <file>                the job over the file with all four
-//                                       algorithms and a window that only
-//                                       records, timing start to end, and
-//                                       its peak memory above the process at
-//                                       rest
+//   hashbench job <file> [md5,sha1,...] the job over the file with all four
+//                                       algorithms (or those listed) and a
+//                                       window that only records, timing
+//                                       start to end, and its peak memory
+//                                       above the process at rest
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -108,12 +109,7 @@ int Alone(const std::wstring& path, const std::string& algorithm) {
 class RecordingWindow final : public JobWindow {
   public:
     void DisableControls() override {}
-    JobOptions ReadJobOptions() override {
-        JobOptions options;
-        options.MD5 = options.SHA1 = options.SHA256 = options.CRC32 = true;
-        options.Path = true;
-        return options;
-    }
+    JobOptions ReadJobOptions() override { return options; }
     void SynchronizeResult(const std::wstring& Result) override { lastBlock = Result; }
     void UpdateProgress(int position) override {
         lastPosition = position;
@@ -121,12 +117,39 @@ class RecordingWindow final : public JobWindow {
     }
     void EnableControls() override {}
 
+    JobOptions options;
     std::wstring lastBlock;
     int lastPosition = 0;
     int updates = 0;
 };
 
-int Job(const std::wstring& path) {
+// "md5,sha1,sha256,crc32" or a part of it.
+JobOptions AlgorithmsOf(const std::string& list) {
+    JobOptions options;
+    options.Path = true;
+    std::size_t begin = 0;
+    while (begin <= list.size()) {
+        const std::size_t end = std::min(list.find(',', begin), list.size());
+        switch (AlgorithmId(list.substr(begin, end - begin))) {
+            case CALG_MD5:
+                options.MD5 = true;
+                break;
+            case CALG_SHA1:
+                options.SHA1 = true;
+                break;
+            case CALG_SHA_256:
+                options.SHA256 = true;
+                break;
+            default:
+                options.CRC32 = true;
+                break;
+        }
+        begin = end + 1;
+    }
+    return options;
+}
+
+int Job(const std::wstring& path, const std::string& algorithms) {
     const ProcessMemory rest = ReadProcessMemory();
 
     std::mutex mutex;
@@ -140,6 +163,7 @@ int Job(const std::wstring& path) {
         woken.notify_one();
     });
     RecordingWindow window;
+    window.options = AlgorithmsOf(algorithms);
     JobQueueState queue;
     queue.FileList.push_back(path);
 
@@ -184,8 +208,8 @@ int main(int argc, char** argv) {
         if (mode == "alone" && argc == 4) {
             return Alone(Utf8ToWide(argv[2]), argv[3]);
         }
-        if (mode == "job" && argc == 3) {
-            return Job(Utf8ToWide(argv[2]));
+        if (mode == "job" && (argc == 3 || argc == 4)) {
+            return Job(Utf8ToWide(argv[2]), argc == 4 ? argv[3] : "md5,sha1,sha256,crc32");
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "hashbench: %s\n", error.what());
@@ -193,6 +217,6 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr,
                  "usage: hashbench create <file> <MiB> | alone <file> md5|sha1|sha256|crc32 | "
-                 "job <file>\n");
+                 "job <file> [md5,sha1,sha256,crc32]\n");
     return 2;
 }

@@ -89,20 +89,16 @@ void TFormMain::FreeFileQueue() {
 }
 
 void TFormMain::StartHash() {
-    HWND view = RichEdit1.Handle;
-    if (!RichEdit1.Enabled()) {
-        // The first job of the run replaces the placeholder.
-        ::SendMessageW(view, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-        PARAFORMAT2 paragraph{};
-        paragraph.cbSize = sizeof(paragraph);
-        paragraph.dwMask = PFM_ALIGNMENT;
-        paragraph.wAlignment = PFA_LEFT;
-        ::SendMessageW(view, EM_SETSEL, 0, -1);
-        ::SendMessageW(view, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
-    }
+    // Only the first job of the run finds the view disabled.
+    if (!RichEdit1.Enabled()) ClearResultViewPlaceholder();
     RichEdit1.SetEnabled(true);
     Btn_ComText.SetEnabled(true);
     StartHashJob(*JobQueue, *jobWindow_, *uiCalls_);
+}
+
+void TFormMain::ClearResultViewPlaceholder() {
+    ::SendMessageW(RichEdit1.Handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    SetParagraphAlignment(RichEdit1.Handle, PFA_LEFT);
 }
 
 void TFormMain::StopHash() {
@@ -160,26 +156,23 @@ void TFormMain::SetTaskbarProgress(std::int64_t Pos) {
 }
 
 void TFormMain::DisableControls() {
-    Btn_Clear.SetEnabled(false);
-    Btn_Copy.SetEnabled(false);
-    Btn_Save.SetEnabled(false);
-    Btn_Stop.SetEnabled(true);
-    Btn_Stop.SetCaption(L"停止(&A)");
-    Btn_Stop.Tag = 0;
-    RepaintNow(Btn_Stop.Handle);
-    for (const TControl* control : Components) {
-        if (control->Kind == TControlKind::CheckBox) control->SetEnabled(false);
-    }
+    SetJobControls(/*jobRunning=*/true);
 }
 
 void TFormMain::EnableControls() {
-    Btn_Clear.SetEnabled(true);
-    Btn_Copy.SetEnabled(true);
-    Btn_Save.SetEnabled(true);
-    Btn_Stop.SetCaption(L"开始(&R)");
-    Btn_Stop.Tag = 1;
+    SetJobControls(/*jobRunning=*/false);
+}
+
+void TFormMain::SetJobControls(bool jobRunning) {
+    Btn_Clear.SetEnabled(!jobRunning);
+    Btn_Copy.SetEnabled(!jobRunning);
+    Btn_Save.SetEnabled(!jobRunning);
+    // Once a job has run the button stays enabled; it only changes meaning.
+    if (jobRunning) Btn_Stop.SetEnabled(true);
+    Btn_Stop.SetCaption(jobRunning ? L"停止(&A)" : L"开始(&R)");
+    Btn_Stop.Tag = jobRunning ? 0 : 1;
     RepaintNow(Btn_Stop.Handle);
     for (const TControl* control : Components) {
-        if (control->Kind == TControlKind::CheckBox) control->SetEnabled(true);
+        if (control->Kind == TControlKind::CheckBox) control->SetEnabled(!jobRunning);
     }
 }

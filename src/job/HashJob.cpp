@@ -210,24 +210,22 @@ void HashJob::HashChunk() {
     };
     // All four are created, in this order, whatever the flags; an unselected
     // one returns at once. Each runs with the time its algorithm took on the
-    // previous chunk as its priority: on two threads, beginning with the two
-    // longest and giving each later one to the thread free first is the
-    // shortest way through four tasks.
-    std::array<TaskHandle, 4> tasks;
-    std::size_t started = 0;
+    // previous chunk as its priority, and they are started together: on two
+    // threads, beginning with the two longest and giving each later one to
+    // the thread free first is the shortest way through four tasks.
+    const std::array<TaskHandle, 4> tasks{
+        ThreadPool::Create(feed(Md5Ctx, CalcMD5, lastChunkTimes_[0]), lastChunkTimes_[0]),
+        ThreadPool::Create(feed(Sha1Ctx, CalcSHA1, lastChunkTimes_[1]), lastChunkTimes_[1]),
+        ThreadPool::Create(feed(Sha256Ctx, CalcSHA256, lastChunkTimes_[2]), lastChunkTimes_[2]),
+        ThreadPool::Create(feed(Crc32Ctx, CalcCRC32, lastChunkTimes_[3]), lastChunkTimes_[3])};
     try {
-        tasks[0] = pool_.Run(feed(Md5Ctx, CalcMD5, lastChunkTimes_[0]), lastChunkTimes_[0]);
-        started = 1;
-        tasks[1] = pool_.Run(feed(Sha1Ctx, CalcSHA1, lastChunkTimes_[1]), lastChunkTimes_[1]);
-        started = 2;
-        tasks[2] = pool_.Run(feed(Sha256Ctx, CalcSHA256, lastChunkTimes_[2]), lastChunkTimes_[2]);
-        started = 3;
-        tasks[3] = pool_.Run(feed(Crc32Ctx, CalcCRC32, lastChunkTimes_[3]), lastChunkTimes_[3]);
-        started = 4;
+        pool_.StartAll(tasks);
     } catch (...) {
-        // The started ones still read the buffer: let them finish first.
-        for (std::size_t i = 0; i < started; ++i) {
-            tasks[i]->WaitFinished();
+        // Those started still read the buffer: let them finish first.
+        for (const TaskHandle& task : tasks) {
+            if (task->Status() != TaskStatus::Created) {
+                task->WaitFinished();
+            }
         }
         throw;
     }

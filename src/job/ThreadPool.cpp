@@ -108,13 +108,32 @@ void ThreadPool::Start(const TaskHandle& task) {
     task->MarkQueued();
     {
         std::lock_guard lock(mutex_);
-        // Behind every task of the same or a higher priority.
-        const auto before = std::find_if(
-            queue_.begin(), queue_.end(),
-            [&](const TaskHandle& queued) { return queued->priority_ < task->priority_; });
-        queue_.insert(before, task);
+        Enqueue(task);
     }
     wake_.notify_one();
+}
+
+void ThreadPool::StartAll(std::span<const TaskHandle> tasks) {
+    {
+        std::lock_guard lock(mutex_);
+        // A task counts as started once it is queued: if queueing fails part
+        // way, the rest stay unstarted and never run.
+        for (const TaskHandle& task : tasks) {
+            Enqueue(task);
+            task->MarkQueued();
+        }
+    }
+    for (std::size_t i = 0; i < tasks.size() && i < workers_.size(); ++i) {
+        wake_.notify_one();
+    }
+}
+
+void ThreadPool::Enqueue(const TaskHandle& task) {
+    // Behind every task of the same or a higher priority.
+    const auto before = std::find_if(queue_.begin(), queue_.end(), [&](const TaskHandle& queued) {
+        return queued->priority_ < task->priority_;
+    });
+    queue_.insert(before, task);
 }
 
 TaskHandle ThreadPool::Run(TaskProcedure procedure, std::int64_t priority) {

@@ -82,6 +82,10 @@ class ThreadPool {
     // A task that does not run before Start.
     static TaskHandle Create(TaskProcedure procedure, std::int64_t priority = 0);
     void Start(const TaskHandle& task);
+    // Starts a set at once, in its order: the workers see the whole set, so
+    // the highest priorities among it are taken first. Should queueing fail
+    // part way, the tasks not yet queued stay unstarted.
+    void StartAll(std::span<const TaskHandle> tasks);
     // Create and Start in one.
     TaskHandle Run(TaskProcedure procedure, std::int64_t priority = 0);
 
@@ -93,6 +97,7 @@ class ThreadPool {
 
   private:
     void WorkerLoop();
+    void Enqueue(const TaskHandle& task);  // mutex_ held
 
     std::mutex mutex_;
     std::condition_variable wake_;

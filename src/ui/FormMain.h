@@ -132,6 +132,9 @@ class TFormMain {
     void SetWindowState(TWindowState state);
     void SetStayOnTop(bool onTop);
 
+    // Replaces the placeholder before the first job: the view is emptied and
+    // its paragraphs become left-aligned.
+    void ClearResultViewPlaceholder();
     // The UI thread's part of SynchronizeResult: appends a report text to
     // the result view and shows the view's end.
     void AppendResult(const std::wstring& Result);
@@ -151,6 +154,7 @@ class TFormMain {
     // The steps of FormCreate and FormClose that belong to the job, the
     // settings and the shell integration.
     void CreateFileQueue();
+    void SetJobControls(bool jobRunning);
     void LoadSettingsAndSnapshot();
     void ExtendSystemMenu();
     void QueueCommandLine();
@@ -199,6 +203,10 @@ class TAppError : public std::exception {
     std::wstring message_;
     std::string utf8_;
 };
+
+// Sets the alignment of every paragraph of a rich-text view (PFA_LEFT,
+// PFA_CENTER).
+void SetParagraphAlignment(HWND view, WORD alignment);
 
 // The caption and version shown in the title bar.
 constexpr const wchar_t* kAppTitle = L"Varudodi";

@@ -123,16 +123,20 @@ void ConfigureResultView(HWND view, HFONT font) {
     ::SendMessageW(view, EM_SETTARGETDEVICE, 0, 0);
     ::SendMessageW(view, EM_SETEVENTMASK, 0, 0);
     ::SendMessageW(view, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kPlaceholder));
+    SetParagraphAlignment(view, PFA_CENTER);
+}
+
+}  // namespace
+
+void SetParagraphAlignment(HWND view, WORD alignment) {
     PARAFORMAT2 paragraph{};
     paragraph.cbSize = sizeof(paragraph);
     paragraph.dwMask = PFM_ALIGNMENT;
-    paragraph.wAlignment = PFA_CENTER;
+    paragraph.wAlignment = alignment;
     ::SendMessageW(view, EM_SETSEL, 0, -1);
     ::SendMessageW(view, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
     ::SendMessageW(view, EM_SETSEL, 0, 0);
 }
-
-}  // namespace
 
 void TFormMain::CreateControls() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);

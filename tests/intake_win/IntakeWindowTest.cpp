@@ -13,6 +13,8 @@
 #include "FormFixture.h"
 #include "JobQueueState.h"
 #include "WinTestTree.h"
+// The list view messages, after the base declarations.
+#include <commctrl.h>
 
 namespace {
 
@@ -280,6 +282,70 @@ TEST_F(IntakeWindowTest, TheOpenDialogQueuesEveryChosenNameInItsOrderWithoutExis
     EXPECT_EQ(form_->OpenDialog1.Files, expected);
     EXPECT_EQ(Occurrences(ViewText(), OpenFailure(tree.At(L"pick\\missing.txt"))), 1u);
     EXPECT_EQ(Occurrences(ViewText(), NameLine(tree.At(L"pick\\a.txt"))), 1u);
+}
+
+// Finds the first descendant window of `parent` with the class `className`.
+HWND FindDescendant(HWND parent, const wchar_t* className) {
+    for (HWND child = ::FindWindowExW(parent, nullptr, nullptr, nullptr); child;
+         child = ::FindWindowExW(parent, child, nullptr, nullptr)) {
+        wchar_t name[64] = {};
+        ::GetClassNameW(child, name, 64);
+        if (std::wstring(name) == className) return child;
+        if (HWND found = FindDescendant(child, className)) return found;
+    }
+    return nullptr;
+}
+
+// Opens `folder` in the dialog, selects every file in its list with the
+// mouse's equivalent, and presses Open.
+void SelectAllInOpenDialog(HWND owner, std::wstring folder, std::atomic<bool>& done) {
+    HWND dialog = nullptr;
+    for (int attempt = 0; attempt < 300 && !dialog; ++attempt) {
+        dialog = FindOpenDialog(owner);
+        if (!dialog) ::Sleep(50);
+    }
+    if (dialog) {
+        ::Sleep(200);
+        ::SendMessageW(::GetDlgItem(dialog, cmb13), WM_SETTEXT, 0,
+                       reinterpret_cast<LPARAM>(folder.c_str()));
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+        ::Sleep(1000);
+        if (HWND list = FindDescendant(dialog, L"SysListView32")) {
+            LVITEMW item{};
+            item.stateMask = LVIS_SELECTED;
+            item.state = LVIS_SELECTED;
+            ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(&item));
+            ::Sleep(1000);
+        }
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    }
+    done = true;
+}
+
+TEST_F(IntakeWindowTest, TheOpenDialogReturnsASelectionLargerThanItsFirstBuffer) {
+    OpenForm();
+    tree.Folder(L"pick");
+    Paths expected;
+    for (int i = 0; i < 700; ++i) {
+        // 700 names of 60 characters: over 42,000 characters in all.
+        const std::wstring name = std::wstring(52, L'n') + std::to_wstring(10000000 + i);
+        tree.File(L"pick\\" + name);
+        expected.push_back(tree.At(L"pick\\" + name));
+    }
+    form_->CB_MD5.SetChecked(false);  // only the queue matters here
+    std::atomic<bool> chosen{false};
+    std::thread user(SelectAllInOpenDialog, form_->Handle(), tree.At(L"pick"), std::ref(chosen));
+
+    ::PostMessageW(form_->Btn_Browse.Handle, BM_CLICK, 0, 0);
+    const bool closed = PumpUntil([&] { return chosen.load(); }, 60000);
+    user.join();
+    ASSERT_TRUE(closed);
+    ASSERT_TRUE(WaitIdle());
+
+    EXPECT_EQ(Sorted(Queue()), Sorted(expected));
 }
 
 TEST_F(IntakeWindowTest, ClosingDuringAScanWaitsForTheScanAndNeverHangs) {

@@ -144,6 +144,41 @@ TEST(ThreadPoolTest, WaitingThreadRunsTasksNoWorkerHasTaken) {
     blocker->WaitFinished();
 }
 
+TEST(ThreadPoolTest, QueuedTasksRunHighestPriorityFirstOnWorkersAndWaiters) {
+    for (const bool waiterHelps : {false, true}) {
+        ThreadPool pool(1);
+        Gate release, blockerStarted;
+        TaskHandle blocker = pool.Run([&](const Task&) {
+            blockerStarted.Open();
+            release.Wait();
+        });
+        ASSERT_TRUE(blockerStarted.Wait());
+        std::mutex mutex;
+        std::vector<int> order;
+        std::vector<TaskHandle> set;
+        for (int priority : {1, 3, 2, 3}) {
+            set.push_back(ThreadPool::Create(
+                [&, priority](const Task&) {
+                    std::lock_guard lock(mutex);
+                    order.push_back(priority);
+                },
+                priority));
+        }
+        pool.StartAll(set);
+        if (waiterHelps) {
+            pool.WaitForAll(set);  // the worker is still held: all run here
+            release.Open();
+        } else {
+            release.Open();
+            for (const TaskHandle& task : set) {
+                task->WaitFinished();
+            }
+        }
+        blocker->WaitFinished();
+        EXPECT_EQ(order, (std::vector<int>{3, 3, 2, 1})) << "waiter helps: " << waiterHelps;
+    }
+}
+
 TEST(ThreadPoolTest, TasksRunInParallelOnAFixedSetOfThreads) {
     ThreadPool pool(2);
     std::mutex mutex;

@@ -36,12 +36,7 @@ void PumpFor(DWORD milliseconds) {
 void FillView(HWND view, const std::wstring& text) {
     ::EnableWindow(view, TRUE);
     ::SetWindowTextW(view, L"");
-    PARAFORMAT2 paragraph{};
-    paragraph.cbSize = sizeof(paragraph);
-    paragraph.dwMask = PFM_ALIGNMENT;
-    paragraph.wAlignment = PFA_LEFT;
-    ::SendMessageW(view, EM_SETSEL, 0, -1);
-    ::SendMessageW(view, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
+    SetParagraphAlignment(view, PFA_LEFT);
     ::SendMessageW(view, EM_SETSEL, -1, -1);
     ::SendMessageW(view, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -39,14 +39,9 @@ void CALLBACK PollMenu(HWND, UINT, UINT_PTR timer, DWORD) {
 void ViewFixture::CreateFilledForm(const std::wstring& reportText) {
     CreateForm();
     const HWND view = View();
+    // As the first job leaves it.
+    form_->ClearResultViewPlaceholder();
     ::EnableWindow(view, TRUE);
-    ::SetWindowTextW(view, L"");
-    PARAFORMAT2 paragraph{};
-    paragraph.cbSize = sizeof(paragraph);
-    paragraph.dwMask = PFM_ALIGNMENT;
-    paragraph.wAlignment = PFA_LEFT;
-    ::SendMessageW(view, EM_SETSEL, 0, -1);
-    ::SendMessageW(view, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
     AppendToView(reportText);
     for (const TControl* button :
          {&form_->Btn_ComText, &form_->Btn_Clear, &form_->Btn_Copy, &form_->Btn_Save}) {
