@@ -114,6 +114,22 @@ class RecordingWindow final : public JobWindow {
     void UpdateProgress(int position) override {
         lastPosition = position;
         ++updates;
+        progressTimes.push_back(Clock::now());
+    }
+
+    // Milliseconds between two progress updates (one chunk each): the
+    // smallest, the median and the largest.
+    std::string ChunkTimes() const {
+        std::vector<double> gaps;
+        for (std::size_t i = 1; i < progressTimes.size(); ++i) {
+            gaps.push_back(Seconds(progressTimes[i] - progressTimes[i - 1]) * 1000);
+        }
+        if (gaps.empty()) return "none";
+        std::sort(gaps.begin(), gaps.end());
+        char text[96];
+        std::snprintf(text, sizeof text, "%.2f/%.2f/%.2f", gaps.front(), gaps[gaps.size() / 2],
+                      gaps.back());
+        return text;
     }
     void EnableControls() override {}
 
@@ -121,6 +137,7 @@ class RecordingWindow final : public JobWindow {
     std::wstring lastBlock;
     int lastPosition = 0;
     int updates = 0;
+    std::vector<Clock::time_point> progressTimes;
 };
 
 // "md5,sha1,sha256,crc32" or a part of it.
@@ -186,9 +203,9 @@ int Job(const std::wstring& path, const std::string& algorithms) {
         if (c == '\r' || c == '\n') c = ' ';
     }
     std::printf(
-        "job seconds=%.4f updates=%d position=%d rest_kib=%llu peak_kib=%llu "
-        "above_rest_kib=%llu cores=%u block=%s\n",
-        seconds, window.updates, window.lastPosition,
+        "job seconds=%.4f updates=%d position=%d chunk_ms_min_median_max=%s rest_kib=%llu "
+        "peak_kib=%llu above_rest_kib=%llu cores=%u block=%s\n",
+        seconds, window.updates, window.lastPosition, window.ChunkTimes().c_str(),
         static_cast<unsigned long long>(rest.currentBytes / 1024),
         static_cast<unsigned long long>(after.peakBytes / 1024),
         static_cast<unsigned long long>(
