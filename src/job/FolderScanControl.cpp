@@ -22,8 +22,17 @@ bool TScanControl::KeepScanning() {
 }
 
 bool TScanControl::DeferClose() {
-    if (depth_ == 0) return false;
+    if (depth_ == 0) {
+        closing_ = true;
+        return false;
+    }
     aborted_ = true;
     closeDeferred_ = true;
     return true;
+}
+
+void TScanControl::Reopen() {
+    aborted_ = false;
+    closeDeferred_ = false;
+    closing_ = false;
 }

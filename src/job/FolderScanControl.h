@@ -3,11 +3,13 @@
 // processing they do before each entry, and a way to cut them short.
 //
 // A scan processes pending window messages, so the user can close the window
-// while it runs, with the drop intake still holding the queue's lock. The
-// window then must not free the queue under the scan, nor wait for a job that
-// waits for that lock. Instead it defers the close: DeferClose() cuts every
-// running scan short, and once the outermost intake has left its scope the
-// resume callback asks the window to close again.
+// while it runs, with the drop intake still holding the queue's lock (the open
+// dialog runs messages too). The window then must not free the queue under
+// the intake, nor wait for a job that waits for that lock. Instead it defers
+// the close: DeferClose() cuts every running scan short, and once the
+// outermost intake has left its scope the resume callback asks the window to
+// close again. Once a close goes ahead, intakes are refused: the window is
+// waiting for its job to end and must not start another.
 
 #include <functional>
 
@@ -17,8 +19,8 @@ class TScanControl {
     // `resumeClose` runs when the last open scope ends after a deferred close.
     TScanControl(std::function<void()> processMessages, std::function<void()> resumeClose);
 
-    // Open for the whole of an intake that may scan folders. Scopes nest when
-    // an intake runs inside another's message processing.
+    // Open for the whole of an intake that runs window messages. Scopes nest
+    // when an intake runs inside another's message processing.
     class TScope {
       public:
         explicit TScope(TScanControl& control);
@@ -34,11 +36,15 @@ class TScanControl {
     bool KeepScanning();
     bool Aborted() const { return aborted_; }
     bool Scanning() const { return depth_ > 0; }
+    // A close has gone ahead: no intake is to queue anything any more.
+    bool Closing() const { return closing_; }
 
     // A close request: when an intake is running, every scan is cut short,
     // the close is remembered for later and true is returned; the caller
     // then drops this request. False means: close now.
     bool DeferClose();
+    // A new window opens for intakes; no intake may be running.
+    void Reopen();
 
   private:
     std::function<void()> processMessages_;
@@ -46,4 +52,5 @@ class TScanControl {
     int depth_ = 0;
     bool aborted_ = false;
     bool closeDeferred_ = false;
+    bool closing_ = false;
 };

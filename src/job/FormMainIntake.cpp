@@ -5,6 +5,7 @@
 // The common dialogs need the base declarations first.
 #include <commdlg.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -38,11 +39,16 @@ UINT_PTR CALLBACK OpenDialogHook(HWND child, UINT message, WPARAM, LPARAM lParam
     const std::size_t needed = folder + spec + 2;
     OPENFILENAMEW* ofn = notify->lpOFN;
     auto* buffer = reinterpret_cast<std::vector<wchar_t>*>(ofn->lCustData);
-    if (needed > buffer->size()) {
+    if (needed <= buffer->size()) return 0;
+    try {
         buffer->resize(needed, L'\0');
-        ofn->lpstrFile = buffer->data();
-        ofn->nMaxFile = static_cast<DWORD>(buffer->size());
+    } catch (const std::bad_alloc&) {
+        // No exception may cross the dialog; the dialog then reports the
+        // selection as too large, which Btn_BrowseClick shows.
+        return 0;
     }
+    ofn->lpstrFile = buffer->data();
+    ofn->nMaxFile = static_cast<DWORD>(buffer->size());
     return 0;
 }
 
@@ -93,9 +99,9 @@ void TFormMain::AddFolder(const std::wstring& folder) {
 
 void TFormMain::WMDropFiles(HDROP drop) {
     const TDropHandle dropped(drop);  // DragFinish on every way out
-    if (!JobQueue) return;
-    const std::vector<std::wstring> paths = dropped.Paths();
     TScanControl& scans = IntakeScans();
+    if (!JobQueue || scans.Closing()) return;
+    const std::vector<std::wstring> paths = dropped.Paths();
     const TScanControl::TScope scope(scans);
     // FileListLock is held over every folder scan of the drop.
     RunIntake(
@@ -109,8 +115,12 @@ void TFormMain::WMDropFiles(HDROP drop) {
 }
 
 void TFormMain::Btn_BrowseClick() {
+    TScanControl& scans = IntakeScans();
+    if (!JobQueue || scans.Closing()) return;
+    // A close while the dialog is shown waits until it is gone.
+    const TScanControl::TScope scope(scans);
     OpenDialog1.Filter = L"所有文件|*.*";
-    if (!ExecuteOpenDialog(handle_, OpenDialog1)) return;
+    if (!ExecuteOpenDialog(handle_, OpenDialog1) || scans.Aborted()) return;
     const std::vector<std::wstring> chosen = OpenDialog1.Files;
     RunIntake(
         *JobQueue, [&](TFileList& list) { list.insert(list.end(), chosen.begin(), chosen.end()); },
@@ -118,8 +128,10 @@ void TFormMain::Btn_BrowseClick() {
 }
 
 void TFormMain::QueueCommandLine() {
-    // FileList is new and no job exists yet: no lock is needed.
+    // The last step of FormCreate: from here on this window takes intakes.
     TScanControl& scans = IntakeScans();
+    scans.Reopen();
+    // FileList is new and no job exists yet: no lock is needed.
     const TScanControl::TScope scope(scans);
     if (QueueCommandLineArguments(Arguments, PlatformFileSystem(), scans,
                                   AppendTo(JobQueue->FileList))) {

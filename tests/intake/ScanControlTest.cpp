@@ -14,7 +14,11 @@ class ScanControlTest : public ::testing::Test {
 };
 
 TEST_F(ScanControlTest, WithoutARunningIntakeTheCloseProceeds) {
+    EXPECT_FALSE(control.Closing());
     EXPECT_FALSE(control.DeferClose());
+    EXPECT_TRUE(control.Closing()) << "from now on intakes are refused";
+    control.Reopen();
+    EXPECT_FALSE(control.Closing()) << "until the next window opens";
     EXPECT_FALSE(control.Aborted());
     EXPECT_TRUE(control.KeepScanning());
     EXPECT_EQ(messageRuns, 1);
@@ -39,6 +43,7 @@ TEST_F(ScanControlTest, ACloseDuringAnIntakeAbortsAndResumesOnceWhenTheOutermost
     EXPECT_EQ(resumes, 1);
     EXPECT_FALSE(control.Scanning());
     EXPECT_FALSE(control.Aborted());
+    EXPECT_FALSE(control.Closing()) << "the close is asked again and decided then";
 }
 
 TEST_F(ScanControlTest, AnIntakeWithoutCloseRequestResumesNothing) {
