@@ -18,6 +18,6 @@ bool DigestAdd(THashContext& ctx, const void* data, std::int32_t count);
 // Reads the digest of the held hash object; false when the service fails.
 bool DigestRead(THashContext& ctx, std::vector<std::uint8_t>& digest);
 
-// Releases the hash object, then the provider, whichever of them is held,
-// and clears the handles and the Holds flags.
+// Releases the hash object, then the provider, whichever of them is held;
+// the caller then clears the handles and the Holds flags.
 void DigestRelease(THashContext& ctx) noexcept;

@@ -17,7 +17,15 @@ bool IsServiceAlgorithm(std::uint32_t algId) {
 class ReleaseOnExit {
   public:
     explicit ReleaseOnExit(THashContext& ctx) : ctx_(ctx) {}
-    ~ReleaseOnExit() { DigestRelease(ctx_); }
+    ~ReleaseOnExit() {
+        DigestRelease(ctx_);
+        // Finished: nothing is held any more, so nothing can be fed or
+        // released twice.
+        ctx_.hHash = 0;
+        ctx_.hProv = 0;
+        ctx_.HoldsHash = false;
+        ctx_.HoldsProv = false;
+    }
     ReleaseOnExit(const ReleaseOnExit&) = delete;
     ReleaseOnExit& operator=(const ReleaseOnExit&) = delete;
 

@@ -80,8 +80,4 @@ void DigestRelease(THashContext& ctx) noexcept {
     if (ctx.HoldsProv) {
         EVP_MD_free(ProviderOf(ctx));
     }
-    ctx.hHash = 0;
-    ctx.hProv = 0;
-    ctx.HoldsHash = false;
-    ctx.HoldsProv = false;
 }

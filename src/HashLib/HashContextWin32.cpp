@@ -87,8 +87,4 @@ void DigestRelease(THashContext& ctx) noexcept {
     if (ctx.HoldsProv) {
         CryptReleaseContext(ProviderOf(ctx), 0);
     }
-    ctx.hHash = 0;
-    ctx.hProv = 0;
-    ctx.HoldsHash = false;
-    ctx.HoldsProv = false;
 }

@@ -33,10 +33,10 @@ UINT_PTR CALLBACK OpenDialogHook(HWND child, UINT message, WPARAM, LPARAM lParam
     const auto* notify = reinterpret_cast<const OFNOTIFYW*>(lParam);
     if (notify->hdr.code != CDN_SELCHANGE) return 0;
     const HWND dialog = ::GetParent(child);
-    const auto spec = static_cast<std::size_t>(::SendMessageW(dialog, CDM_GETSPEC, 0, 0));
+    const auto nameLength = static_cast<std::size_t>(::SendMessageW(dialog, CDM_GETSPEC, 0, 0));
     const auto folder = static_cast<std::size_t>(::SendMessageW(dialog, CDM_GETFOLDERPATH, 0, 0));
     // The folder, then each name with its NUL: never longer than both texts.
-    const std::size_t needed = folder + spec + 2;
+    const std::size_t needed = folder + nameLength + 2;
     OPENFILENAMEW* ofn = notify->lpOFN;
     auto* buffer = reinterpret_cast<std::vector<wchar_t>*>(ofn->lCustData);
     if (needed <= buffer->size()) return 0;

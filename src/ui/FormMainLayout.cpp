@@ -11,7 +11,7 @@
 
 namespace {
 
-struct ControlSpec {
+struct ControlDesign {
     TControl TFormMain::*Member;
     const wchar_t* Name;
     TControlKind Kind;
@@ -29,7 +29,7 @@ constexpr unsigned kRB = akRight | akBottom;
 constexpr unsigned kAll = akLeft | akTop | akRight | akBottom;
 
 // In creation order, at 96 pixels per inch.
-constexpr std::array<ControlSpec, 24> kControls{{
+constexpr std::array<ControlDesign, 24> kControls{{
     {&TFormMain::Lb3, L"Lb3", TControlKind::Label, L"进度：", 14, 273, 36, 13, kLB, -1, true,
      false},
     {&TFormMain::Lb4, L"Lb4", TControlKind::Label, L"比较：", 14, 297, 36, 13, kLB, -1, true,
@@ -142,36 +142,36 @@ void TFormMain::CreateControls() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     std::vector<std::pair<int, HWND>> tabOrder;
     for (std::size_t i = 0; i < kControls.size(); ++i) {
-        const ControlSpec& spec = kControls[i];
-        TControl& control = this->*spec.Member;
-        control.Name = spec.Name;
-        control.Kind = spec.Kind;
+        const ControlDesign& design = kControls[i];
+        TControl& control = this->*design.Member;
+        control.Name = design.Name;
+        control.Kind = design.Kind;
         control.Id = kFirstControlId + static_cast<int>(i);
-        control.Anchors = spec.Anchors;
-        control.Bounds = {Scale(spec.Left), Scale(spec.Top), Scale(spec.Left + spec.Width),
-                          Scale(spec.Top + spec.Height)};
-        const WindowClassAndStyle cls = ClassFor(spec.Kind);
+        control.Anchors = design.Anchors;
+        control.Bounds = {Scale(design.Left), Scale(design.Top), Scale(design.Left + design.Width),
+                          Scale(design.Top + design.Height)};
+        const WindowClassAndStyle cls = ClassFor(design.Kind);
         control.Handle = ::CreateWindowExW(
-            cls.ExStyle, cls.ClassName, spec.Caption, WS_CHILD | WS_VISIBLE | cls.Style,
+            cls.ExStyle, cls.ClassName, design.Caption, WS_CHILD | WS_VISIBLE | cls.Style,
             control.Bounds.left, control.Bounds.top, control.Bounds.right - control.Bounds.left,
             control.Bounds.bottom - control.Bounds.top, handle_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id)), instance, nullptr);
         if (!control.Handle) {
-            throw TAppError(L"Cannot create control " + std::wstring(spec.Name));
+            throw TAppError(L"Cannot create control " + std::wstring(design.Name));
         }
-        if (spec.Kind == TControlKind::RichEdit) {
+        if (design.Kind == TControlKind::RichEdit) {
             ConfigureResultView(control.Handle, static_cast<HFONT>(viewFont_.Get()));
         } else {
             ::SendMessageW(control.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()),
                            FALSE);
         }
-        if (spec.Kind == TControlKind::ProgressBar) {
+        if (design.Kind == TControlKind::ProgressBar) {
             ::SendMessageW(control.Handle, PBM_SETRANGE32, 0, 100);
             ::SendMessageW(control.Handle, PBM_SETPOS, 0, 0);
         }
-        if (spec.Kind == TControlKind::CheckBox) control.SetChecked(spec.Checked);
-        control.SetEnabled(spec.Enabled);
-        if (spec.TabOrder >= 0) tabOrder.emplace_back(spec.TabOrder, control.Handle);
+        if (design.Kind == TControlKind::CheckBox) control.SetChecked(design.Checked);
+        control.SetEnabled(design.Enabled);
+        if (design.TabOrder >= 0) tabOrder.emplace_back(design.TabOrder, control.Handle);
         Components.push_back(&control);
     }
     // Keyboard navigation follows the z-order of the children: put them in
