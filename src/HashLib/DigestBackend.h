@@ -1,15 +1,16 @@
 #pragma once
 // The platform's cryptographic service behind the MD5, SHA1 and SHA256
 // contexts: the CryptoAPI on Windows, libcrypto elsewhere. Each function
-// keeps the context's Holds flags in step with the handles it really holds.
+// keeps the context's HoldsHash flag in step with the hash object it holds.
 
 #include <cstdint>
 #include <vector>
 
 #include "HashContext.h"
 
-// Obtains a provider and a hash object for algId. Returns true only when the
-// hash object was created; whatever was obtained is recorded in the context.
+// Creates a hash object for algId on the shared provider, obtaining that on
+// first use. Returns true only when the hash object was created; whatever was
+// obtained is recorded in the context.
 bool DigestBegin(THashContext& ctx, std::uint32_t algId);
 
 // Adds count bytes to the held hash object; true when the service took them.
@@ -18,6 +19,6 @@ bool DigestAdd(THashContext& ctx, const void* data, std::int32_t count);
 // Reads the digest of the held hash object; false when the service fails.
 bool DigestRead(THashContext& ctx, std::vector<std::uint8_t>& digest);
 
-// Releases the hash object, then the provider, whichever of them is held;
-// the caller then clears the handles and the Holds flags.
+// Releases the hash object if one is held; the shared provider stays. The
+// caller then clears the handles and the HoldsHash flag.
 void DigestRelease(THashContext& ctx) noexcept;

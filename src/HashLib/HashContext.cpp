@@ -24,7 +24,6 @@ class ReleaseOnExit {
         ctx_.hHash = 0;
         ctx_.hProv = 0;
         ctx_.HoldsHash = false;
-        ctx_.HoldsProv = false;
     }
     ReleaseOnExit(const ReleaseOnExit&) = delete;
     ReleaseOnExit& operator=(const ReleaseOnExit&) = delete;

@@ -19,14 +19,15 @@ constexpr std::uint32_t CALG_CRC32 = 0x9001;  // our own id, not a platform valu
 
 // A plain value record: the job owns four of them and begins them again for
 // every file. hProv and hHash hold platform handles at the platform's handle
-// width; the Holds flags record which of them this run actually obtained, so
+// width. hProv is the provider the hash object was created on, shared by all
+// contexts for the life of the program and never released by a context;
+// HoldsHash records whether this run actually obtained its hash object, so
 // that a failed context is never fed or released twice.
 struct THashContext {
     std::uintptr_t hProv = 0;
     std::uintptr_t hHash = 0;
     std::uint32_t HashType = 0;
     std::uint32_t HashValue = 0;
-    bool HoldsProv = false;
     bool HoldsHash = false;
 };
 
@@ -42,5 +43,5 @@ bool HashUpdate(THashContext& ctx, const void* data, std::int32_t count);
 
 // Finishes the context and returns the digest as hex digits (upper or lower
 // case), or the empty text for a failed context or an unknown id. Releases
-// the service handles on every path.
+// the hash object on every path.
 std::wstring HashFinal(THashContext& ctx, bool upperCase);

@@ -2,6 +2,9 @@
 // provider, the EVP_MD_CTX the hash object.
 #include <openssl/evp.h>
 
+#include <array>
+#include <atomic>
+
 #include "DigestBackend.h"
 
 namespace {
@@ -19,8 +22,46 @@ const char* DigestName(std::uint32_t algId) {
     }
 }
 
-EVP_MD* ProviderOf(const THashContext& ctx) {
-    return reinterpret_cast<EVP_MD*>(ctx.hProv);
+// Each algorithm is fetched once and shared by every context for the life of
+// the program: a fetch looks the name up in the library's tables, which costs
+// more than hashing a small file. A fetched EVP_MD may be used by several
+// threads at once.
+class SharedDigests {
+  public:
+    SharedDigests() = default;
+    ~SharedDigests() {
+        for (std::atomic<EVP_MD*>& md : fetched_) EVP_MD_free(md.load());
+    }
+    SharedDigests(const SharedDigests&) = delete;
+    SharedDigests& operator=(const SharedDigests&) = delete;
+
+    // The algorithm's EVP_MD, fetched on first use; nullptr while it cannot
+    // be fetched, in which case the next call tries again.
+    EVP_MD* Get(std::uint32_t algId) {
+        const char* name = DigestName(algId);
+        if (name == nullptr) return nullptr;
+        std::atomic<EVP_MD*>& slot = fetched_[SlotOf(algId)];
+        if (EVP_MD* md = slot.load(std::memory_order_acquire)) return md;
+        EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
+        if (md == nullptr) return nullptr;
+        EVP_MD* expected = nullptr;
+        if (!slot.compare_exchange_strong(expected, md, std::memory_order_acq_rel)) {
+            EVP_MD_free(md);  // another thread was first
+            return expected;
+        }
+        return md;
+    }
+
+  private:
+    static std::size_t SlotOf(std::uint32_t algId) {
+        return algId == CALG_MD5 ? 0 : algId == CALG_SHA1 ? 1 : 2;
+    }
+    std::array<std::atomic<EVP_MD*>, 3> fetched_{};
+};
+
+SharedDigests& Digests() {
+    static SharedDigests digests;
+    return digests;
 }
 EVP_MD_CTX* HashOf(const THashContext& ctx) {
     return reinterpret_cast<EVP_MD_CTX*>(ctx.hHash);
@@ -31,16 +72,13 @@ EVP_MD_CTX* HashOf(const THashContext& ctx) {
 bool DigestBegin(THashContext& ctx, std::uint32_t algId) {
     ctx.hProv = 0;
     ctx.hHash = 0;
-    ctx.HoldsProv = false;
     ctx.HoldsHash = false;
 
-    const char* name = DigestName(algId);
-    EVP_MD* md = name != nullptr ? EVP_MD_fetch(nullptr, name, nullptr) : nullptr;
+    EVP_MD* md = Digests().Get(algId);
     if (md == nullptr) {
         return false;
     }
-    ctx.hProv = reinterpret_cast<std::uintptr_t>(md);
-    ctx.HoldsProv = true;
+    ctx.hProv = reinterpret_cast<std::uintptr_t>(md);  // shared: not released here
 
     EVP_MD_CTX* hash = EVP_MD_CTX_new();
     if (hash == nullptr) {
@@ -76,8 +114,5 @@ bool DigestRead(THashContext& ctx, std::vector<std::uint8_t>& digest) {
 void DigestRelease(THashContext& ctx) noexcept {
     if (ctx.HoldsHash) {
         EVP_MD_CTX_free(HashOf(ctx));
-    }
-    if (ctx.HoldsProv) {
-        EVP_MD_free(ProviderOf(ctx));
     }
 }

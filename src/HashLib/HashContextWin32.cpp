@@ -2,56 +2,70 @@
 #include <windows.h>
 #include <wincrypt.h>
 
+#include <atomic>
+
 #include "DigestBackend.h"
 
 namespace {
 
-HCRYPTPROV ProviderOf(const THashContext& ctx) {
-    return static_cast<HCRYPTPROV>(ctx.hProv);
-}
 HCRYPTHASH HashOf(const THashContext& ctx) {
     return static_cast<HCRYPTHASH>(ctx.hHash);
 }
 
-// One provider held for the life of the process keeps the provider's module
-// loaded, so that the per-file acquire and release of every context does not
-// load and unload it each time (tens of milliseconds per file under Wine).
-class ProviderKeepAlive {
+// A checksum uses no keys: a verify-only provider needs no key container and
+// works where the user's profile cannot be written. One provider serves every
+// context for the life of the program, so a file costs no acquisition (about
+// half a millisecond each under Wine). Providers are thread-safe for hashing
+// on separate hash objects ("Threading Issues with Cryptographic Service
+// Providers"), and each context creates its own hash object.
+class SharedProvider {
   public:
-    ProviderKeepAlive() {
-        if (!CryptAcquireContextA(&provider_, nullptr, nullptr, PROV_RSA_AES,
-                                  CRYPT_VERIFYCONTEXT)) {
-            provider_ = 0;
+    SharedProvider() = default;
+    ~SharedProvider() {
+        if (const HCRYPTPROV provider = provider_.load()) CryptReleaseContext(provider, 0);
+    }
+    SharedProvider(const SharedProvider&) = delete;
+    SharedProvider& operator=(const SharedProvider&) = delete;
+
+    // The provider, acquired on first use; 0 while it cannot be acquired, in
+    // which case the next call tries again.
+    HCRYPTPROV Get() {
+        if (const HCRYPTPROV provider = provider_.load(std::memory_order_acquire)) {
+            return provider;
         }
+        HCRYPTPROV acquired = 0;
+        if (!CryptAcquireContextA(&acquired, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+            return 0;
+        }
+        HCRYPTPROV expected = 0;
+        if (!provider_.compare_exchange_strong(expected, acquired, std::memory_order_acq_rel)) {
+            CryptReleaseContext(acquired, 0);  // another thread was first
+            return expected;
+        }
+        return acquired;
     }
-    ~ProviderKeepAlive() {
-        if (provider_) CryptReleaseContext(provider_, 0);
-    }
-    ProviderKeepAlive(const ProviderKeepAlive&) = delete;
-    ProviderKeepAlive& operator=(const ProviderKeepAlive&) = delete;
 
   private:
-    HCRYPTPROV provider_ = 0;
+    std::atomic<HCRYPTPROV> provider_{0};
 };
+
+SharedProvider& Provider() {
+    static SharedProvider provider;
+    return provider;
+}
 
 }  // namespace
 
 bool DigestBegin(THashContext& ctx, std::uint32_t algId) {
     ctx.hProv = 0;
     ctx.hHash = 0;
-    ctx.HoldsProv = false;
     ctx.HoldsHash = false;
 
-    static const ProviderKeepAlive keepAlive;
-
-    // A checksum uses no keys: a verify-only context needs no key container
-    // and works where the user's profile cannot be written.
-    HCRYPTPROV provider = 0;
-    if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+    const HCRYPTPROV provider = Provider().Get();
+    if (provider == 0) {
         return false;
     }
-    ctx.hProv = provider;
-    ctx.HoldsProv = true;
+    ctx.hProv = provider;  // shared: the context does not release it
 
     HCRYPTHASH hash = 0;
     if (!CryptCreateHash(provider, static_cast<ALG_ID>(algId), 0, 0, &hash)) {
@@ -83,8 +97,5 @@ bool DigestRead(THashContext& ctx, std::vector<std::uint8_t>& digest) {
 void DigestRelease(THashContext& ctx) noexcept {
     if (ctx.HoldsHash) {
         CryptDestroyHash(HashOf(ctx));
-    }
-    if (ctx.HoldsProv) {
-        CryptReleaseContext(ProviderOf(ctx), 0);
     }
 }

@@ -23,7 +23,7 @@ TEST(HashContext, Crc32Results) {
     EXPECT_FALSE(HashUpdate(ctx, "123456789", 9));
     EXPECT_EQ(ctx.HashValue, 0xCBF43926u);
     EXPECT_EQ(HashFinal(ctx, true), L"CBF43926");
-    EXPECT_FALSE(ctx.HoldsProv);
+    EXPECT_EQ(ctx.hProv, 0u);
     EXPECT_FALSE(ctx.HoldsHash);
 }
 
@@ -54,11 +54,10 @@ TEST(HashContext, ServiceContextHoldsHandlesUntilFinal) {
     for (std::uint32_t algId : kServiceAlgorithms) {
         THashContext ctx;
         EXPECT_TRUE(HashInit(ctx, algId));
-        EXPECT_TRUE(ctx.HoldsProv);
+        EXPECT_NE(ctx.hProv, 0u);
         EXPECT_TRUE(ctx.HoldsHash);
         EXPECT_TRUE(HashUpdate(ctx, "abc", 3));
         EXPECT_FALSE(HashFinal(ctx, false).empty());
-        EXPECT_FALSE(ctx.HoldsProv);
         EXPECT_FALSE(ctx.HoldsHash);
         EXPECT_EQ(ctx.hProv, 0u);
         EXPECT_EQ(ctx.hHash, 0u);
@@ -92,7 +91,8 @@ TEST(HashContext, UnknownIdGivesNoDigest) {
     THashContext ctx;
     EXPECT_FALSE(HashInit(ctx, kUnknownId));
     EXPECT_EQ(ctx.HashType, kUnknownId);
-    EXPECT_FALSE(ctx.HoldsProv);
+    EXPECT_EQ(ctx.hProv, 0u);
+    EXPECT_FALSE(ctx.HoldsHash);
     EXPECT_FALSE(HashUpdate(ctx, "abc", 3));
     EXPECT_EQ(HashFinal(ctx, true), L"");
     EXPECT_EQ(HashFinal(ctx, false), L"");
@@ -105,7 +105,7 @@ TEST(HashContext, FailedContextIsNeitherFedNorReleased) {
     ctx.HashType = CALG_SHA1;
     EXPECT_FALSE(HashUpdate(ctx, "abc", 3));
     EXPECT_EQ(HashFinal(ctx, true), L"");
-    EXPECT_FALSE(ctx.HoldsProv);
+    EXPECT_FALSE(ctx.HoldsHash);
 }
 
 TEST(HashContext, NeverBegunContextGivesNoDigest) {
