@@ -128,6 +128,35 @@ bool WaitForIdle(HWND window, DWORD timeoutMs, DWORD settleMs) {
     return false;
 }
 
+JobWatch WatchJob(HWND window, DWORD timeoutMs) {
+    LARGE_INTEGER frequency{}, start{}, now{};
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&start);
+    const auto elapsedMs = [&] {
+        ::QueryPerformanceCounter(&now);
+        return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
+               static_cast<double>(frequency.QuadPart);
+    };
+    JobWatch watch;
+    while (elapsedMs() < timeoutMs) {
+        if (!::IsWindow(window)) break;
+        const double sent = elapsedMs();
+        DWORD_PTR ignored = 0;
+        if (::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored)) {
+            ++watch.Answers;
+            const auto took = static_cast<DWORD>(elapsedMs() - sent);
+            if (took > watch.LongestAnswerMs) watch.LongestAnswerMs = took;
+        }
+        if (IsIdle(window)) {
+            watch.Ended = true;
+            break;
+        }
+        ::Sleep(5);
+    }
+    watch.Seconds = elapsedMs() / 1000.0;
+    return watch;
+}
+
 bool CloseAndWait(HWND window, DWORD timeoutMs) {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;

@@ -28,6 +28,17 @@ bool IsIdle(HWND window);
 // Waits until the window has been idle for `settleMs` in a row.
 bool WaitForIdle(HWND window, DWORD timeoutMs, DWORD settleMs = 300);
 
+// How the window answered while a job ran to its end.
+struct JobWatch {
+    bool Ended = false;         // the job ended before the time-out
+    double Seconds = 0;         // from the start of the watch to the job's end
+    DWORD LongestAnswerMs = 0;  // the slowest answer to a message
+    unsigned Answers = 0;       // messages answered
+};
+// Sends the window a message every few milliseconds until it shows no
+// running job, timing every answer.
+JobWatch WatchJob(HWND window, DWORD timeoutMs);
+
 // Asks the window to close and waits until it is gone.
 bool CloseAndWait(HWND window, DWORD timeoutMs);
 

@@ -1,6 +1,8 @@
 // VarudodiProbe: drives a running Varudodi window from the command line.
 //   VarudodiProbe wait-window [ms]   exit 0 once the window is shown
 //   VarudodiProbe wait-idle [ms]     exit 0 once no job runs
+//   VarudodiProbe watch-job [ms]     wait until no job runs, timing the window's
+//                                    answers: ended=0|1 seconds=S longest_answer_ms=N answers=N
 //   VarudodiProbe text               print the result view's text (UTF-8)
 //   VarudodiProbe rect               print the window's screen rectangle: x y width height
 //   VarudodiProbe close [ms]         close the window and wait until it is gone
@@ -29,7 +31,7 @@ DWORD Milliseconds(int argc, wchar_t** argv, DWORD fallback) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        Print("usage: VarudodiProbe wait-window|wait-idle|text|rect|close [ms]\n");
+        Print("usage: VarudodiProbe wait-window|wait-idle|watch-job|text|rect|close [ms]\n");
         return 2;
     }
     const std::wstring command = argv[1];
@@ -42,6 +44,16 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"wait-window") return 0;
     if (command == L"wait-idle")
         return probe::WaitForIdle(window, Milliseconds(argc, argv, 600000)) ? 0 : 1;
+    if (command == L"watch-job") {
+        const probe::JobWatch watch = probe::WatchJob(window, Milliseconds(argc, argv, 600000));
+        char line[128];
+        std::snprintf(line, sizeof(line),
+                      "ended=%d seconds=%.3f longest_answer_ms=%lu answers=%u\n",
+                      watch.Ended ? 1 : 0, watch.Seconds,
+                      static_cast<unsigned long>(watch.LongestAnswerMs), watch.Answers);
+        Print(line);
+        return watch.Ended ? 0 : 1;
+    }
     if (command == L"text") {
         Print(probe::ToUtf8(probe::WindowText(probe::ResultView(window))));
         return 0;
