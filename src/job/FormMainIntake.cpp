@@ -131,10 +131,17 @@ void TFormMain::QueueCommandLine() {
     // The last step of FormCreate: from here on this window takes intakes.
     TScanControl& scans = IntakeScans();
     scans.Reopen();
-    // FileList is new and no job exists yet: no lock is needed.
     const TScanControl::TScope scope(scans);
-    if (QueueCommandLineArguments(Arguments, PlatformFileSystem(), scans,
-                                  AppendTo(JobQueue->FileList))) {
-        StartHash();
-    }
+    // FileList is new and no job exists yet; the common rule still applies,
+    // so that a drop during the scan of a folder argument adds to the queue.
+    bool start = false;
+    RunIntake(
+        *JobQueue,
+        [&](TFileList& list) {
+            start =
+                QueueCommandLineArguments(Arguments, PlatformFileSystem(), scans, AppendTo(list));
+        },
+        [&] {
+            if (start) StartHash();
+        });
 }

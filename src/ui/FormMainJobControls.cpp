@@ -3,12 +3,14 @@
 
 #include "FormMain.h"
 
+#include "IntakeScans.h"
 #include "JobQueueState.h"
 
 void TFormMain::Btn_StopClick() {
     if (Btn_Stop.Tag != 0) {
-        // Start: hash the whole last queue again, unless a job still runs.
-        if (!JobRunning(*JobQueue)) StartHash();
+        // Start: hash the whole last queue again, unless a job still runs
+        // or the window is closing (the close would have to wait for it).
+        if (!JobRunning(*JobQueue) && !IntakeScans().Closing()) StartHash();
         return;
     }
     TaskHandle task = RunningHashTask(*JobQueue);

@@ -124,6 +124,32 @@ TEST_F(IntakeWindowTest, ADropDuringAJobAppendsAndAPathQueuedTwiceIsHashedTwice)
     EXPECT_EQ(Occurrences(ViewText(), NameLine(big)), 1u);
 }
 
+TEST_F(IntakeWindowTest, ASecondDropDuringTheScanOfTheFirstAddsToItsPaths) {
+    OpenForm();
+    tree.Folder(L"dir");
+    for (int file = 0; file < 20; ++file) tree.File(L"dir\\" + std::to_wstring(file));
+    tree.File(L"first.txt");
+    tree.File(L"second.txt");
+    SetQueue({tree.At(L"old.txt")});
+
+    // Served by the message processing of the folder's scan, after the
+    // first dropped file is queued and while no job runs yet.
+    ::PostMessageW(form_->Handle(), WM_DROPFILES,
+                   reinterpret_cast<WPARAM>(MakeDropHandle({tree.At(L"second.txt")})), 0);
+    Drop({tree.At(L"first.txt"), tree.At(L"dir")});
+    ASSERT_TRUE(WaitIdle());
+
+    Paths expected{tree.At(L"first.txt"), tree.At(L"second.txt")};
+    for (int file = 0; file < 20; ++file)
+        expected.push_back(tree.At(L"dir\\" + std::to_wstring(file)));
+    EXPECT_EQ(Sorted(Queue()), Sorted(expected));
+    const std::wstring view = ViewText();
+    for (const std::wstring& path : expected) {
+        EXPECT_EQ(Occurrences(view, NameLine(path)), 1u) << path.size();
+    }
+    EXPECT_EQ(view.find(L"old.txt"), std::wstring::npos);
+}
+
 TEST_F(IntakeWindowTest, ADroppedFolderQueuesItsSubfolderFirst) {
     OpenForm();
     tree.Folder(L"dir\\sub");

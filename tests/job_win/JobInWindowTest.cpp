@@ -12,6 +12,7 @@
 #include <fstream>
 #include <random>
 #include <thread>
+#include "IntakeScans.h"
 #include "JobQueueState.h"
 
 namespace {
@@ -198,6 +199,19 @@ TEST_F(JobInWindowTest, ClosingDuringAJobStopsItWithoutACancellationLine) {
     MSG msg;
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 0u);
+}
+
+TEST_F(JobInWindowTest, StartStartsNothingOnceTheCloseGoesAhead) {
+    CreateForm();
+    Queue({MakeFile(L"a.txt", "abc")});
+    form_->StartHash();
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_EQ(form_->Btn_Stop.Tag, 1);
+    // The close request's first step: no intake scans, so the close goes
+    // ahead; it then waits for the job, serving messages, clicks included.
+    ASSERT_FALSE(IntakeScans().DeferClose());
+    ClickStop();
+    EXPECT_FALSE(Running()) << "a job that nothing would cancel";
 }
 
 TEST_F(JobInWindowTest, FileLockedWithoutReadSharingReportsTheSharingViolation) {
