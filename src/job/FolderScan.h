@@ -1,5 +1,5 @@
 #pragma once
-// Expansion of a folder into the files below it, recursively.
+// Expansion of a folder into the files below it, at any depth.
 
 #include <functional>
 #include <string>
