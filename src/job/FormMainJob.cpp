@@ -82,6 +82,7 @@ void TFormMain::CreateFileQueue() {
     uiCalls_ = std::make_unique<UiCallQueue>(
         [hwnd = handle_] { ::PostMessageW(hwnd, WM_APP_UICALLS, 0, 0); });
     jobWindow_ = std::make_unique<FormJobWindow>(*this);
+    jobPaint_.SetOwner(handle_);
 }
 
 void TFormMain::FreeFileQueue() {
@@ -125,8 +126,9 @@ void TFormMain::AppendResult(const std::wstring& Result) {
     const bool lastLineEmpty = length == 0 || last == L'\r' || last == L'\n';
     const std::wstring insert = lastLineEmpty ? Result + L"\r\n" : L"\r\n" + Result;
     // Drawing each step of the insertion is slow on large views; the view is
-    // painted once, at its new end.
-    ::SendMessageW(view, WM_SETREDRAW, FALSE, 0);
+    // painted once, at its new end: now, or while a job runs, by the timer.
+    const bool paintLater = jobPaint_.HoldBack(view);
+    if (!paintLater) ::SendMessageW(view, WM_SETREDRAW, FALSE, 0);
     CHARRANGE end{length, length};
     ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
     SETTEXTEX how{ST_SELECTION | ST_KEEPUNDO, 1200};
@@ -136,31 +138,42 @@ void TFormMain::AppendResult(const std::wstring& Result) {
     CHARRANGE caret{newLength, newLength};
     ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
     ::SendMessageW(view, WM_VSCROLL, SB_BOTTOM, 0);
-    ::SendMessageW(view, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(view, nullptr, TRUE);
+    if (!paintLater) {
+        ::SendMessageW(view, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(view, nullptr, TRUE);
+    }
     if (newLength != length + StoredLength(insert)) {
         throw TAppError(L"The result view cannot take more text");
     }
 }
 
 void TFormMain::UpdateProgress(int position) {
-    ::SendMessageW(ProgressBar.Handle, PBM_SETPOS,
-                   static_cast<WPARAM>(std::clamp(position, 0, 100)), 0);
-    SetTaskbarProgress(
-        static_cast<std::int64_t>(::SendMessageW(ProgressBar.Handle, PBM_GETPOS, 0, 0)));
+    HWND bar = ProgressBar.Handle;
+    const auto shown = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+    const int wanted = std::clamp(position, 0, 100);
+    // Many small files share one percent: only a change is worth a paint.
+    if (wanted != shown) {
+        jobPaint_.HoldBack(bar);
+        ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(wanted), 0);
+    }
+    SetTaskbarProgress(static_cast<std::int64_t>(::SendMessageW(bar, PBM_GETPOS, 0, 0)));
 }
 
 void TFormMain::SetTaskbarProgress(std::int64_t Pos) {
     if (!MainUnit::TaskbarList) return;
+    if (Pos == taskbarPosition_) return;  // the button shows it already
+    taskbarPosition_ = static_cast<int>(Pos);
     MainUnit::TaskbarList->SetProgressValue(handle_, static_cast<ULONGLONG>(Pos), 100);
 }
 
 void TFormMain::DisableControls() {
     SetJobControls(/*jobRunning=*/true);
+    jobPaint_.Begin();
 }
 
 void TFormMain::EnableControls() {
     SetJobControls(/*jobRunning=*/false);
+    jobPaint_.End();  // the job's last changes are painted at once
 }
 
 void TFormMain::SetJobControls(bool jobRunning) {

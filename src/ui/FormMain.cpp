@@ -217,6 +217,9 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_APP_UICALLS:
             if (uiCalls_) uiCalls_->RunPending();
             return 0;
+        case WM_TIMER:
+            if (jobPaint_.OnTimer(wParam)) return 0;
+            break;
         case WM_SETTINGCHANGE:
             if (lParam && IsRegionalSettingsChange(reinterpret_cast<const wchar_t*>(lParam))) {
                 RefreshLocaleSettings();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ThrottledPaint.h"
 #include "Win32Raii.h"
 
 class UiCallQueue;
@@ -21,6 +22,9 @@ struct JobQueueState;
 // Posted to the window when another thread has queued a call for the UI
 // thread.
 constexpr UINT WM_APP_UICALLS = WM_APP + 1;
+// The timer that paints the view and the progress bar while a job runs.
+constexpr UINT_PTR kJobPaintTimer = 1;
+constexpr UINT kJobPaintIntervalMs = 50;
 
 enum class TControlKind { Label, CheckBox, Button, Edit, ProgressBar, RichEdit };
 
@@ -167,6 +171,9 @@ class TFormMain {
     HWND handle_ = nullptr;
     std::unique_ptr<UiCallQueue> uiCalls_;
     std::unique_ptr<JobWindow> jobWindow_;
+    // The job's changes to the view and the bar, painted at a bounded rate.
+    ThrottledPaint jobPaint_{kJobPaintTimer, kJobPaintIntervalMs};
+    int taskbarPosition_ = -1;  // what the taskbar button shows; -1 before the first update
     int dpi_ = 96;
     SIZE designClient_{};  // client size the control bounds were laid out for
     UniqueGdiObject font_;

@@ -1,0 +1,47 @@
+#pragma once
+// Holds back the painting of controls that a job changes many times a
+// second, and paints them at most once per interval. Without it the window
+// would paint after every change, whenever its queue runs empty, and the
+// job's next synchronous call would wait for that paint.
+
+#include <windows.h>
+
+#include <vector>
+
+class ThrottledPaint {
+  public:
+    // The timer `timerId` of `owner` paces the paints; the owner's window
+    // procedure hands its WM_TIMER messages to OnTimer.
+    ThrottledPaint(UINT_PTR timerId, UINT intervalMs)
+        : timerId_(timerId), intervalMs_(intervalMs) {}
+    ThrottledPaint(const ThrottledPaint&) = delete;
+    ThrottledPaint& operator=(const ThrottledPaint&) = delete;
+
+    void SetOwner(HWND owner) { owner_ = owner; }
+
+    // From Begin to End, changed controls are painted by the timer.
+    void Begin() { throttling_ = true; }
+    // Paints whatever is held back, at once, and paints every change at once
+    // from now on.
+    void End();
+    bool Throttling() const { return throttling_; }
+
+    // Before a change to `control`: while throttling, its painting is held
+    // back (its redraw switched off) until the timer fires. True when the
+    // change is to be left unpainted; false when the caller paints it.
+    bool HoldBack(HWND control);
+
+    // The owner's WM_TIMER: true when it was this timer's, which then paints
+    // the held-back controls.
+    bool OnTimer(UINT_PTR timerId);
+
+  private:
+    void PaintHeld();
+
+    const UINT_PTR timerId_;
+    const UINT intervalMs_;
+    HWND owner_ = nullptr;
+    bool throttling_ = false;
+    bool timerArmed_ = false;
+    std::vector<HWND> held_;
+};
