@@ -17,7 +17,54 @@ std::wstring ShortSizeText(std::int64_t size, const LocaleSettings&) {
     return buffer;
 }
 
+namespace {
+
+class OpenedFile {
+  public:
+    explicit OpenedFile(HANDLE handle) : handle_(handle) {}
+    ~OpenedFile() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+    HANDLE Get() const { return handle_; }
+
+  private:
+    HANDLE handle_;
+};
+
+// Version resources live only in executable images, which begin with "MZ",
+// and in their LZ-compressed form ("SZDD"), which Wine's version API expands.
+// The API maps a file as an image before it looks (half a millisecond a file
+// under Wine); the first two bytes tell much sooner that a file holds none.
+// Whatever cannot be read this way is left to the API.
+bool CannotHoldVersion(const std::wstring& path) {
+    const OpenedFile file(CreateFileW(path.c_str(), FILE_READ_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Only a disk file answers a read at once; a pipe or a device might wait.
+    if (file.Get() == INVALID_HANDLE_VALUE || GetFileType(file.Get()) != FILE_TYPE_DISK) {
+        return false;
+    }
+    char head[2] = {};
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), head, sizeof head, &got, nullptr)) {
+        return false;
+    }
+    if (got < sizeof head) {
+        return true;
+    }
+    const bool image = head[0] == 'M' && head[1] == 'Z';
+    const bool compressed = head[0] == 'S' && head[1] == 'Z';
+    return !image && !compressed;
+}
+
+}  // namespace
+
 std::optional<FileVersion> ReadFileVersion(const std::wstring& path) {
+    if (CannotHoldVersion(path)) {
+        return std::nullopt;
+    }
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0) {
