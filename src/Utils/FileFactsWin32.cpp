@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "FileApiPath.h"
 #include "FileFacts.h"
 
 std::wstring ShortSizeText(std::int64_t size, const LocaleSettings&) {
@@ -38,8 +39,8 @@ class OpenedFile {
 // The API maps a file as an image before it looks (half a millisecond a file
 // under Wine); the first two bytes tell much sooner that a file holds none.
 // Whatever cannot be read this way is left to the API.
-bool CannotHoldVersion(const std::wstring& path) {
-    const OpenedFile file(CreateFileW(path.c_str(), FILE_READ_DATA,
+bool CannotHoldVersion(const std::wstring& apiPath) {
+    const OpenedFile file(CreateFileW(apiPath.c_str(), FILE_READ_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     // Only a disk file answers a read at once; a pipe or a device might wait.
@@ -62,16 +63,17 @@ bool CannotHoldVersion(const std::wstring& path) {
 }  // namespace
 
 std::optional<FileVersion> ReadFileVersion(const std::wstring& path) {
-    if (CannotHoldVersion(path)) {
+    const std::wstring apiPath = ApiPath(path);
+    if (CannotHoldVersion(apiPath)) {
         return std::nullopt;
     }
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    const DWORD size = GetFileVersionInfoSizeW(apiPath.c_str(), &ignored);
     if (size == 0) {
         return std::nullopt;
     }
     std::vector<std::uint8_t> info(size);
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, info.data())) {
+    if (!GetFileVersionInfoW(apiPath.c_str(), 0, size, info.data())) {
         return std::nullopt;
     }
     void* root = nullptr;

@@ -1,20 +1,15 @@
 // The Windows file system of the folder scan: FindFirstFileExW listings with
 // the attribute rule of each pass, and identities from the opened target.
 
-#include "FolderScanWin32.h"
-
 #include <windows.h>
 
 #include <memory>
 #include <vector>
 
+#include "FileApiPath.h"
 #include "FolderScanFileSystem.h"
 
 namespace {
-
-// Below this length every file API takes a plain path (the folder APIs stop
-// 12 characters short of MAX_PATH to leave room for an 8.3 name).
-constexpr std::size_t kPlainPathLimit = MAX_PATH - 12;
 
 struct FindCloser {
     void operator()(HANDLE find) const { ::FindClose(find); }
@@ -25,10 +20,6 @@ struct HandleCloser {
     void operator()(HANDLE handle) const { ::CloseHandle(handle); }
 };
 using UniqueObject = std::unique_ptr<void, HandleCloser>;
-
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
-    return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
-}
 
 class TWin32Listing : public TDirectoryListing {
   public:
@@ -112,19 +103,6 @@ class TWin32FileSystem : public TFileSystem {
 };
 
 }  // namespace
-
-std::wstring ApiPath(const std::wstring& path) {
-    if (path.size() < kPlainPathLimit || StartsWith(path, L"\\\\?\\")) return path;
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::vector<wchar_t> buffer(needed);
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
-    if (length == 0 || length >= needed) return path;
-    const std::wstring full(buffer.data(), length);
-    if (StartsWith(full, L"\\\\.\\") || StartsWith(full, L"\\\\?\\")) return full;
-    if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
 
 TFileSystem& PlatformFileSystem() {
     static TWin32FileSystem fileSystem;

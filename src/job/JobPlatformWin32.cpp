@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ErrorReason.h"
+#include "FileApiPath.h"
 #include "JobPlatform.h"
 
 namespace {
@@ -80,8 +81,8 @@ std::optional<std::wstring> SystemMessage(ErrorCode code, MessageLanguage langua
 class Win32JobPlatform final : public JobPlatform {
   public:
     ErrorCode OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) override {
-        const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                            OPEN_EXISTING, kSequentialScanNormal, nullptr);
+        const HANDLE handle = ::CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                            nullptr, OPEN_EXISTING, kSequentialScanNormal, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             return FailureCode();
         }

@@ -9,7 +9,7 @@ if(WIN32)
     target_sources(varudodi_intake PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/FolderScanWin32.cpp
         ${CMAKE_CURRENT_LIST_DIR}/IntakeDropWin32.cpp)
-    target_link_libraries(varudodi_intake PUBLIC shell32)
+    target_link_libraries(varudodi_intake PUBLIC shell32 varudodi_utils)
 else()
     target_sources(varudodi_intake PRIVATE ${CMAKE_CURRENT_LIST_DIR}/FolderScanPosix.cpp)
 endif()

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FolderScanWin32.h"
+#include "FileApiPath.h"
 #include "Intake.h"
 #include "IntakeDropWin32.h"
 #include "WinTestTree.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "FileApiPath.h"
 #include "FolderScan.h"
-#include "FolderScanWin32.h"
 #include "WinTestTree.h"
 
 namespace {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "FileApiPath.h"
+
 namespace {
 
 using UnixFileNameFn = char*(CDECL*)(LPCWSTR);
@@ -146,7 +148,7 @@ void TWinTree::Folder(const std::wstring& relative) const {
         std::size_t end = relative.find(L'\\', start);
         if (end == std::wstring::npos) end = relative.size();
         partial = relative.substr(0, end);
-        if (!::CreateDirectoryW(At(partial).c_str(), nullptr) &&
+        if (!::CreateDirectoryW(ApiPath(At(partial)).c_str(), nullptr) &&
             ::GetLastError() != ERROR_ALREADY_EXISTS) {
             throw std::runtime_error("cannot create a test folder");
         }
@@ -155,8 +157,8 @@ void TWinTree::Folder(const std::wstring& relative) const {
 }
 
 void TWinTree::File(const std::wstring& relative) const {
-    HANDLE file = ::CreateFileW(At(relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = ::CreateFileW(ApiPath(At(relative)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create a test file");
     DWORD written = 0;
     ::WriteFile(file, relative.data(), static_cast<DWORD>(relative.size() * sizeof(wchar_t)),
