@@ -1,0 +1,78 @@
+// A job over a folder of many small files in the real window: while the view
+// is painted at its own pace, every file's block still arrives whole, once,
+// in queue order, and the bar ends full.
+
+#include "FormFixture.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "JobQueueState.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ManyFilesInWindowTest : public FormFixture {
+  protected:
+    void SetUp() override {
+        FormFixture::SetUp();
+        wchar_t temp[MAX_PATH + 1] = {};
+        ::GetTempPathW(MAX_PATH + 1, temp);
+        dir_ = fs::path(temp) / (L"varudodi-many-" + std::to_wstring(::GetCurrentProcessId()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        FormFixture::TearDown();
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(ManyFilesInWindowTest, EveryBlockOnceInQueueOrder) {
+    constexpr int kFiles = 2000;
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < kFiles; ++i) {
+        const fs::path path = dir_ / (L"f" + std::to_wstring(i) + L".txt");
+        std::ofstream(path, std::ios::binary) << "file " << i;
+        paths.push_back(path.wstring());
+    }
+    CreateForm();
+    for (const TControl* control : form_->Components) {
+        if (control->Kind == TControlKind::CheckBox) control->SetChecked(false);
+    }
+    form_->CB_MD5.SetChecked(true);
+    form_->CB_Path.SetChecked(true);
+    {
+        FileListGuard guard(JobQueue->FileListLock);
+        JobQueue->FileList = paths;
+    }
+    form_->StartHash();
+    ASSERT_TRUE(PumpUntil([&] { return !JobRunning(*JobQueue); }, 600000));
+
+    // Each block is three lines: the name, the digest, the empty line.
+    std::vector<std::wstring> lines;
+    const std::wstring text = ViewText();
+    for (std::size_t begin = 0; begin < text.size();) {
+        const std::size_t end = text.find(L"\r\n", begin);
+        lines.push_back(text.substr(begin, end - begin));
+        begin = end == std::wstring::npos ? text.size() : end + 2;
+    }
+    ASSERT_EQ(lines.size(), 3u * kFiles);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        ASSERT_EQ(lines[3 * i], L"文件名称: " + paths[i]) << "block " << i;
+        ASSERT_EQ(lines[3 * i + 1].rfind(L"MD5: ", 0), 0u) << "block " << i;
+        ASSERT_EQ(lines[3 * i + 1].size(), 5u + 32u) << "block " << i;
+        ASSERT_EQ(lines[3 * i + 2], L"") << "block " << i;
+    }
+    EXPECT_EQ(::SendMessageW(form_->ProgressBar.Handle, PBM_GETPOS, 0, 0), 100);
+}
+
+}  // namespace
