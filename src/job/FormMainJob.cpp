@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "ChecksumVerify.h"
 #include "FormMain.h"
 #include "HashJob.h"
 #include "JobQueueState.h"
@@ -90,11 +91,16 @@ void TFormMain::FreeFileQueue() {
 }
 
 void TFormMain::StartHash() {
+    verifyRun_.reset();  // FileList holds files to hash now
+    StartJob(*jobWindow_);
+}
+
+void TFormMain::StartJob(JobWindow& window) {
     // Only the first job of the run finds the view disabled.
     if (!RichEdit1.Enabled()) ClearResultViewPlaceholder();
     RichEdit1.SetEnabled(true);
     Btn_ComText.SetEnabled(true);
-    StartHashJob(*JobQueue, *jobWindow_, *uiCalls_);
+    StartHashJob(*JobQueue, window, *uiCalls_);
 }
 
 void TFormMain::ClearResultViewPlaceholder() {

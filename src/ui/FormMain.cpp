@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "ChecksumVerify.h"
 #include "IntakeScans.h"
 #include "JobWindow.h"
 #include "LocaleSettings.h"
@@ -273,6 +274,7 @@ bool TFormMain::HandleCommand(int id, int notification) {
         {&Pop_Copy, &TFormMain::Pop_CopyClick},
         {&Pop_Clear, &TFormMain::Pop_ClearClick},
         {&Pop_All, &TFormMain::Pop_AllClick},
+        {&Pop_Verify, &TFormMain::Pop_VerifyClick},
     };
     for (const MenuRoute& route : items) {
         if (route.Item->Id != 0 && static_cast<int>(route.Item->Id) == id) {

@@ -17,6 +17,7 @@
 
 class UiCallQueue;
 class JobWindow;
+class ChecksumVerifyWindow;
 struct JobQueueState;
 
 // Posted to the window when another thread has queued a call for the UI
@@ -82,8 +83,9 @@ class TFormMain {
     TControl RichEdit1, CB_MD5, CB_SHA1, CB_SHA256, CB_CRC32, Lb3, ProgressBar, Lb4, Ed_ComText,
         Btn_ComText, Btn_Browse, Btn_Clear, Btn_Copy, Btn_Save, Btn_Stop, Btn_Exit;
     TFileDialog OpenDialog1, SaveDialog1;
+    TFileDialog OpenListDialog;  // the checksum list to check files against
     UniqueMenu PopupMenu1;
-    TMenuItem Pop_Copy, Pop_Clear, N2, Pop_All;
+    TMenuItem Pop_Copy, Pop_Clear, N2, Pop_All, N3, Pop_Verify;
     TControl Lb1, CB_Path, CB_Size, CB_Ver, CB_Time, Lb2, CB_CalcTime, CB_Upcase;
 
     // Every control in creation order; loops over the window's components
@@ -119,10 +121,14 @@ class TFormMain {
     void Pop_CopyClick();
     void Pop_ClearClick();
     void Pop_AllClick();
+    // Checks files against a checksum list the user chooses.
+    void Pop_VerifyClick();
 
     // Job controls.
     void Btn_StopClick();
     void Btn_ExitClick();
+    // Runs the last job again: the last check, or a hash job over FileList.
+    void StartLastJob();
 
     // Settings: 0 loads, 1 saves.
     void LoadSaveSettings(std::int16_t mode);
@@ -164,6 +170,12 @@ class TFormMain {
     void QueueCommandLine();
     void FreeFileQueue();
     void SaveSettingsIfChanged();
+    // Starts a job over FileList whose results and control changes go
+    // through `window`.
+    void StartJob(JobWindow& window);
+    void StartVerifyRun();
+    // No job runs, no intake scans and the window is not closing.
+    bool CanStartCheck() const;
     void CreateControls();
     void LayoutControls(int clientWidth, int clientHeight);
     int Scale(int value) const { return ::MulDiv(value, dpi_, 96); }
@@ -174,6 +186,9 @@ class TFormMain {
     // The job's changes to the view and the bar, painted at a bounded rate.
     ThrottledPaint jobPaint_{kJobPaintTimer, kJobPaintIntervalMs};
     int taskbarPosition_ = -1;  // what the taskbar button shows; -1 before the first update
+    // The last check, kept for a restart until a hash job replaces it; it
+    // shows through jobWindow_, so it is declared after it.
+    std::unique_ptr<ChecksumVerifyWindow> verifyRun_;
     int dpi_ = 96;
     SIZE designClient_{};  // client size the control bounds were laid out for
     UniqueGdiObject font_;

@@ -8,9 +8,9 @@
 
 void TFormMain::Btn_StopClick() {
     if (Btn_Stop.Tag != 0) {
-        // Start: hash the whole last queue again, unless a job still runs
-        // or the window is closing (the close would have to wait for it).
-        if (!JobRunning(*JobQueue) && !IntakeScans().Closing()) StartHash();
+        // Start: the whole last queue again, unless a job still runs or the
+        // window is closing (the close would have to wait for it).
+        if (!JobRunning(*JobQueue) && !IntakeScans().Closing()) StartLastJob();
         return;
     }
     TaskHandle task = RunningHashTask(*JobQueue);

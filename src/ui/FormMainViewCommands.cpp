@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ChecksumListSave.h"
 #include "ChunkedWrite.h"
 #include "DialogFilter.h"
 #include "JobPlatform.h"
@@ -24,8 +25,9 @@ constexpr UINT kPopCopyId = 200;
 constexpr UINT kPopClearId = 201;
 constexpr UINT kN2Id = 202;
 constexpr UINT kPopAllId = 203;
+constexpr UINT kN3Id = 204;
+constexpr UINT kPopVerifyId = 205;
 
-constexpr const wchar_t* kSaveFilter = L"文体文件|*.txt|所有文件|*.*";
 constexpr const wchar_t* kSaveDefaultExt = L"txt";
 constexpr const wchar_t* kSaveInitialName = L"Hash校验结果";
 // Room for the longest path the file system accepts.
@@ -114,7 +116,7 @@ void PutUnicodeTextOnClipboard(HWND owner, const std::wstring& text) {
 // the chosen name and file type become the starting values of the next use.
 bool ExecuteSaveDialog(HWND owner, TFileDialog& dialog) {
     if (dialog.Filter.empty()) {
-        dialog.Filter = kSaveFilter;
+        dialog.Filter = kSaveDialogFilter;
         dialog.DefaultExt = kSaveDefaultExt;
         dialog.FileName = kSaveInitialName;
         dialog.FilterIndex = 1;
@@ -171,6 +173,30 @@ bool WriteAnsiText(HANDLE file, std::wstring_view text) {
     return true;
 }
 
+// Writes the view's blocks with a digest of `algorithm` as a checksum list;
+// when there are none, says so and creates no file.
+void SaveChecksumList(HWND owner, HWND view, const std::wstring& path,
+                      ChecksumAlgorithm algorithm) {
+    const SavedChecksumList list = ChecksumListFromReport(ViewText(view), algorithm, path);
+    if (list.Entries == 0) {
+        ::MessageBoxW(owner, NoDigestsToSaveMessage(algorithm).c_str(), L"提示",
+                      MB_ICONINFORMATION | MB_OK);
+        return;
+    }
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        throw TAppError(L"Cannot create file \"" + path + L"\". " + SystemReason(::GetLastError()));
+    }
+    const ByteSink sink = [handle = file.Get()](const char* data, std::size_t size) -> std::size_t {
+        DWORD written = 0;
+        if (!::WriteFile(handle, data, static_cast<DWORD>(size), &written, nullptr)) return 0;
+        return written;
+    };
+    if (!WriteAllBytes(list.Bytes, kWriteChunkBytes, sink))
+        throw TAppError(L"Failed to Save Stream");
+}
+
 // ---- Popup menu ------------------------------------------------------------
 
 // Builds PopupMenu1 and numbers its items the first time the menu is needed.
@@ -182,7 +208,10 @@ HMENU EnsurePopupMenu(TFormMain& form) {
     form.Pop_Clear = {kPopClearId, L"删除(&D)"};
     form.N2 = {kN2Id, L"-"};
     form.Pop_All = {kPopAllId, L"全选(&S)"};
-    for (const TMenuItem* item : {&form.Pop_Copy, &form.Pop_Clear, &form.N2, &form.Pop_All}) {
+    form.N3 = {kN3Id, L"-"};
+    form.Pop_Verify = {kPopVerifyId, L"校验哈希文件(&V)..."};
+    for (const TMenuItem* item :
+         {&form.Pop_Copy, &form.Pop_Clear, &form.N2, &form.Pop_All, &form.N3, &form.Pop_Verify}) {
         const bool separator = std::wcscmp(item->Caption, L"-") == 0;
         if (!::AppendMenuW(menu.Get(), separator ? MF_SEPARATOR : MF_STRING, item->Id,
                            separator ? nullptr : item->Caption)) {
@@ -253,6 +282,10 @@ void TFormMain::Btn_CopyClick() {
 void TFormMain::Btn_SaveClick() {
     if (!ExecuteSaveDialog(handle_, SaveDialog1)) return;
     const std::wstring path = SaveDialog1.FileName;
+    if (const auto algorithm = ListAlgorithmOfSaveType(SaveDialog1.FilterIndex)) {
+        SaveChecksumList(handle_, RichEdit1.Handle, path, *algorithm);
+        return;
+    }
     const std::wstring text = WithCrLfLineBreaks(ViewText(RichEdit1.Handle));
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -276,6 +309,9 @@ void TFormMain::RichEdit1ContextPopup(POINT screenPoint) {
     const UINT state = MF_BYCOMMAND | (selection.cpMax != selection.cpMin ? MF_ENABLED : MF_GRAYED);
     ::EnableMenuItem(menu, Pop_Copy.Id, state);
     ::EnableMenuItem(menu, Pop_Clear.Id, state);
+    // One job at a time: a check waits until the running job has ended.
+    ::EnableMenuItem(menu, Pop_Verify.Id,
+                     MF_BYCOMMAND | (CanStartCheck() ? MF_ENABLED : MF_GRAYED));
     // The menu key sends (-1, -1) instead of a mouse position.
     if (screenPoint.x == -1 && screenPoint.y == -1) screenPoint = KeyboardPopupPoint(view);
     // The chosen item arrives as WM_COMMAND with its id.

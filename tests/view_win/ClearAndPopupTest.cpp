@@ -56,6 +56,7 @@ TEST_F(ClearAndPopupTest, RightClickWithoutSelectionOffersOnlySelectAll) {
                           EXPECT_EQ(PopupItemState(form_->Pop_Copy), UINT(MF_GRAYED));
                           EXPECT_EQ(PopupItemState(form_->Pop_Clear), UINT(MF_GRAYED));
                           EXPECT_EQ(PopupItemState(form_->Pop_All), UINT(MF_ENABLED));
+                          EXPECT_EQ(PopupItemState(form_->Pop_Verify), UINT(MF_ENABLED));
                           ::GetWindowRect(menu, &menuAt);
                           return false;
                       });
@@ -64,7 +65,7 @@ TEST_F(ClearAndPopupTest, RightClickWithoutSelectionOffersOnlySelectAll) {
     EXPECT_EQ(menuAt.top, screen.y);
     // The items and their order.
     const HMENU popup = form_->PopupMenu1.Get();
-    ASSERT_EQ(::GetMenuItemCount(popup), 4);
+    ASSERT_EQ(::GetMenuItemCount(popup), 6);
     EXPECT_EQ(MenuItemText(0), L"复制(&C)");
     EXPECT_EQ(MenuItemText(1), L"删除(&D)");
     EXPECT_TRUE(::GetMenuState(popup, 2, MF_BYPOSITION) & MF_SEPARATOR);
@@ -72,6 +73,9 @@ TEST_F(ClearAndPopupTest, RightClickWithoutSelectionOffersOnlySelectAll) {
     EXPECT_EQ(::GetMenuItemID(popup, 0), form_->Pop_Copy.Id);
     EXPECT_EQ(::GetMenuItemID(popup, 1), form_->Pop_Clear.Id);
     EXPECT_EQ(::GetMenuItemID(popup, 3), form_->Pop_All.Id);
+    EXPECT_TRUE(::GetMenuState(popup, 4, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(MenuItemText(5), L"校验哈希文件(&V)...");
+    EXPECT_EQ(::GetMenuItemID(popup, 5), form_->Pop_Verify.Id);
     // Closing the menu without a choice changes nothing.
     EXPECT_EQ(Selection().cpMin, 3);
     EXPECT_EQ(Selection().cpMax, 3);

@@ -94,7 +94,9 @@ TEST_F(SaveTest, DialogStartsAsSetUpAndTheFileIsCodePage936WithoutBom) {
     const SaveSession session = Save(chosen);
     ASSERT_TRUE(session.DialogShown);
     EXPECT_EQ(session.Dialog.FileName, L"Hash校验结果");
-    EXPECT_EQ(session.Dialog.Types, (std::vector<std::wstring>{L"文体文件", L"所有文件"}));
+    EXPECT_EQ(session.Dialog.Types,
+              (std::vector<std::wstring>{L"文体文件", L"所有文件", L"MD5 哈希文件",
+                                         L"SHA1 哈希文件", L"SHA256 哈希文件", L"SFV 文件"}));
     EXPECT_EQ(session.Dialog.TypeIndex, 0);
     EXPECT_FALSE(session.Dialog.ReadOnlyBoxVisible);
     EXPECT_TRUE(session.ErrorBox.Caption.empty()) << session.ErrorBox.Text;
@@ -166,6 +168,55 @@ TEST_F(SaveTest, WriteFailureShowsFailedToSaveStream) {
     EXPECT_EQ(session.ErrorBox.Caption, L"Varudodi");
     EXPECT_EQ(session.ErrorBox.Text, L"Failed to Save Stream");
     EXPECT_EQ(ViewText(), kViewText);
+}
+
+TEST_F(SaveTest, EachListTypeWritesItsAlgorithmFromTheBlocks) {
+    // Two hashed files below the list's folder, one elsewhere, a block that
+    // shows only a name, and an error block.
+    CreateFilledForm(ReportBlock(In(L"a b.txt"), false) + L"\r\n" +
+                     ReportBlock(In(L"子 目录\\中.txt"), true) + L"\r\n" +
+                     ReportBlock(L"D:\\别处\\x.bin", false) + L"\r\n" +
+                     ReportBlock(L"名.txt", false) + L"\r\n打开失败：C:\\gone\r\n错误原因：x\r\n");
+    const auto lines = [](const std::string& lower, const std::string& upper, bool sfv) {
+        const auto line = [&](const std::string& name, const std::string& digest) {
+            return sfv ? name + " " + digest + "\n" : digest + " *" + name + "\n";
+        };
+        return line("a b.txt", lower) +
+               line("\xE5\xAD\x90 \xE7\x9B\xAE\xE5\xBD\x95/\xE4\xB8\xAD.txt", upper) +
+               line("D:\\\xE5\x88\xAB\xE5\xA4\x84\\x.bin", lower) + line("\xE5\x90\x8D.txt", lower);
+    };
+    struct Case {
+        int typeIndex;
+        const wchar_t* name;
+        std::string content;
+    };
+    const Case cases[] = {
+        {2, L"列表.md5",
+         lines("9e107d9d372bb6826bd81d3542a419d6", "9E107D9D372BB6826BD81D3542A419D6", false)},
+        {3, L"列表.sha1",
+         lines("2fd4e1c67a2d28fced849ee1bb76e7391b93eb12",
+               "2FD4E1C67A2D28FCED849EE1BB76E7391B93EB12", false)},
+        {4, L"列表.sha256",
+         lines("d7a8fbb307d7809469ca9abcb0082e4f8d5651e46d3cdb762d02d0bf37c9e592",
+               "D7A8FBB307D7809469CA9ABCB0082E4F8D5651E46D3CDB762D02D0BF37C9E592", false)},
+        {5, L"列表.sfv", lines("414fa339", "414FA339", true)},
+    };
+    for (const Case& c : cases) {
+        const SaveSession session = Save(In(c.name), c.typeIndex);
+        EXPECT_TRUE(session.ErrorBox.Caption.empty()) << session.ErrorBox.Text;
+        EXPECT_EQ(ReadFileBytes(In(c.name)), c.content) << c.typeIndex;
+        EXPECT_EQ(form_->SaveDialog1.FilterIndex, c.typeIndex + 1);
+    }
+}
+
+TEST_F(SaveTest, ListWithoutThatAlgorithmIsNotWritten) {
+    CreateFilledForm(L"文件名称: a.txt\r\nMD5: 9e107d9d372bb6826bd81d3542a419d6\r\n");
+    const std::wstring path = In(L"空.sha1");
+    const SaveSession session = Save(path, 3);
+    EXPECT_EQ(session.ErrorBox.Caption, L"提示");
+    EXPECT_EQ(session.ErrorBox.Text, L"结果中没有 SHA1 值，未保存文件。");
+    EXPECT_EQ(session.ErrorBox.Icon, ::LoadIconW(nullptr, IDI_INFORMATION));
+    EXPECT_EQ(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing written";
 }
 
 }  // namespace

@@ -1,0 +1,120 @@
+#include "ChecksumListPaths.h"
+
+#include <cwctype>
+#include <vector>
+
+namespace {
+
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+bool IsDriveLetter(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+bool HasDrive(std::wstring_view path) {
+    return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == L':';
+}
+
+// End of the part after `start` up to the next separator.
+std::size_t PartEnd(std::wstring_view path, std::size_t start) {
+    while (start < path.size() && !IsSeparator(path[start])) ++start;
+    return start;
+}
+
+// Length of the root of a path with "\" separators: "X:\", "\\server\share\",
+// "\\?\X:\", "\\?\UNC\server\share\", "\"; 0 for a relative path.
+std::size_t RootLength(std::wstring_view path) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        std::size_t end = PartEnd(path, PartEnd(path, 8) + 1);
+        return end < path.size() ? end + 1 : end;
+    }
+    if (path.rfind(L"\\\\?\\", 0) == 0) return 4 + RootLength(path.substr(4));
+    if (path.rfind(L"\\\\", 0) == 0) {
+        std::size_t end = PartEnd(path, PartEnd(path, 2) + 1);
+        return end < path.size() ? end + 1 : end;
+    }
+    if (HasDrive(path)) return path.size() > 2 && path[2] == L'\\' ? 3 : 2;
+    if (!path.empty() && path[0] == L'\\') return 1;
+    return 0;
+}
+
+// Resolves "." and ".." and drops empty parts after the root.
+std::wstring Normalise(std::wstring_view path) {
+    const std::size_t root = RootLength(path);
+    std::vector<std::wstring_view> parts;
+    for (std::size_t start = root; start <= path.size();) {
+        const std::size_t end = PartEnd(path, start);
+        const std::wstring_view part = path.substr(start, end - start);
+        if (part == L"..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != L".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::wstring result(path.substr(0, root));
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) result.push_back(L'\\');
+        result += parts[i];
+    }
+    return result;
+}
+
+std::wstring WithBackslashes(std::wstring_view path) {
+    std::wstring result(path);
+    for (wchar_t& c : result) {
+        if (c == L'/') c = L'\\';
+    }
+    return result;
+}
+
+// The list's folder with its closing separator.
+std::wstring_view FolderOf(std::wstring_view listPath) {
+    std::size_t end = listPath.size();
+    while (end > 0 && !IsSeparator(listPath[end - 1])) --end;
+    return listPath.substr(0, end);
+}
+
+bool SameCharacter(wchar_t a, wchar_t b) {
+    if (IsSeparator(a) && IsSeparator(b)) return true;
+    return std::towlower(static_cast<std::wint_t>(a)) == std::towlower(static_cast<std::wint_t>(b));
+}
+
+}  // namespace
+
+bool IsAbsoluteListPath(std::wstring_view path) {
+    if (!path.empty() && IsSeparator(path[0])) return true;
+    return HasDrive(path) && path.size() > 2 && IsSeparator(path[2]);
+}
+
+std::wstring ResolveEntryPath(std::wstring_view listPath, std::wstring_view name) {
+    const std::wstring entry = WithBackslashes(name);
+    if (IsAbsoluteListPath(entry)) {
+        // "\name" (not "\\server"): the root of the list's drive.
+        const bool onListsDrive = entry[0] == L'\\' && (entry.size() == 1 || entry[1] != L'\\');
+        if (!onListsDrive) return Normalise(entry);
+        const std::wstring list = WithBackslashes(listPath);
+        const std::size_t root = RootLength(list);
+        const std::wstring_view drive = std::wstring_view(list).substr(
+            0, root > 0 && list[root - 1] == L'\\' ? root - 1 : root);
+        return Normalise(std::wstring(drive) + entry);
+    }
+    return Normalise(WithBackslashes(FolderOf(listPath)) + entry);
+}
+
+std::wstring NameInList(std::wstring_view listPath, std::wstring_view path) {
+    const std::wstring_view folder = FolderOf(listPath);
+    if (!IsAbsoluteListPath(path) || folder.empty() || path.size() <= folder.size()) {
+        return std::wstring(path);
+    }
+    for (std::size_t i = 0; i < folder.size(); ++i) {
+        if (!SameCharacter(folder[i], path[i])) return std::wstring(path);
+    }
+    std::wstring relative(path.substr(folder.size()));
+    for (wchar_t& c : relative) {
+        if (c == L'\\') c = L'/';
+    }
+    return relative;
+}

@@ -1,0 +1,103 @@
+// Checking files against a checksum list: the list chosen in the open
+// dialog becomes the job's queue, and the job shows a verdict per entry.
+
+#include "FormMain.h"
+
+// The common dialogs need the base declarations first.
+#include <commdlg.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ChecksumVerify.h"
+#include "DialogFilter.h"
+#include "IntakeScans.h"
+#include "JobPlatform.h"
+#include "JobQueueState.h"
+
+namespace {
+
+constexpr const wchar_t* kListDialogFilter =
+    L"哈希文件|*.md5;*.sha1;*.sha256;*.sfv;*.txt|所有文件|*.*";
+// Room for the longest path the file system accepts.
+constexpr std::size_t kFileNameCapacity = 32768;
+
+// Shows the open dialog for one existing file; false when the user cancels.
+bool ExecuteListDialog(HWND owner, TFileDialog& dialog) {
+    if (dialog.Filter.empty()) {
+        dialog.Filter = kListDialogFilter;
+        dialog.FilterIndex = 1;
+    }
+    const std::wstring filter = SystemDialogFilter(dialog.Filter);
+    std::vector<wchar_t> fileName(kFileNameCapacity, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(dialog.FilterIndex);
+    ofn.lpstrFile = fileName.data();
+    ofn.nMaxFile = static_cast<DWORD>(fileName.size());
+    ofn.Flags =
+        OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+    if (!::GetOpenFileNameW(&ofn)) {
+        const DWORD error = ::CommDlgExtendedError();
+        if (error == 0) return false;
+        throw TAppError(L"The open dialog failed (error " + std::to_wstring(error) + L")");
+    }
+    dialog.FilterIndex = static_cast<int>(ofn.nFilterIndex);
+    dialog.FileName = fileName.data();
+    dialog.Files.assign(1, dialog.FileName);
+    return true;
+}
+
+// A list that is not UTF-8 is in the system's ANSI code page.
+std::wstring AnsiCodePageToWide(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    const int length = static_cast<int>(bytes.size());
+    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(wideLength > 0 ? wideLength : 0), L'\0');
+    if (wideLength > 0) {
+        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), wideLength);
+    }
+    return text;
+}
+
+}  // namespace
+
+bool TFormMain::CanStartCheck() const {
+    const TScanControl& scans = IntakeScans();
+    return JobQueue && !JobRunning(*JobQueue) && !scans.Scanning() && !scans.Closing();
+}
+
+void TFormMain::Pop_VerifyClick() {
+    if (!CanStartCheck()) return;
+    TScanControl& scans = IntakeScans();
+    // A close while the dialog is shown waits until it is gone.
+    const TScanControl::TScope scope(scans);
+    if (!ExecuteListDialog(handle_, OpenListDialog) || scans.Aborted()) return;
+    // The dialog ran messages: an intake may have started a job meanwhile.
+    if (JobRunning(*JobQueue)) return;
+    auto run = std::make_unique<ChecksumVerifyWindow>(
+        *jobWindow_,
+        LoadVerifyPlan(SystemJobPlatform(), OpenListDialog.FileName, AnsiCodePageToWide));
+    {
+        FileListGuard guard(JobQueue->FileListLock);
+        JobQueue->FileList = run->Paths();
+    }
+    verifyRun_ = std::move(run);
+    StartVerifyRun();
+}
+
+void TFormMain::StartVerifyRun() {
+    verifyRun_->BeginRun();
+    StartJob(*verifyRun_);
+}
+
+void TFormMain::StartLastJob() {
+    if (verifyRun_) {
+        StartVerifyRun();
+    } else {
+        StartHash();
+    }
+}

@@ -1,0 +1,266 @@
+// Checks run by the hash job: the verdict blocks, the summary, the options
+// the job sees, cancellation, and lists that cannot be read.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cwctype>
+#include <filesystem>
+#include <fstream>
+
+#include "ChecksumVerify.h"
+#include "JobFakes.h"
+#include "ReportBlock.h"
+#include "Utf8Text.h"
+
+namespace {
+
+const std::wstring kGood = L"C:\\l\\good.bin";
+const std::wstring kChanged = L"C:\\l\\子 目录\\changed.bin";
+const std::wstring kMissing = L"C:\\l\\missing.bin";
+
+std::wstring Lower(std::wstring hex) {
+    for (wchar_t& c : hex) c = static_cast<wchar_t>(std::towlower(c));
+    return hex;
+}
+
+class VerifyRun : public ::testing::Test {
+  protected:
+    // Runs the job over the plan's paths with the check's window in front
+    // of the harness's window.
+    void Run(ChecksumVerifyWindow& verify) {
+        h.Queue(verify.Paths());
+        verify.BeginRun();
+        StartHashJob(h.queue, verify, h.ui, h.platform, h.pool);
+        h.PumpUntilIdle();
+    }
+
+    JobHarness h;
+};
+
+TEST_F(VerifyRun, OneVerdictPerEntryInListOrderThenTheSummary) {
+    h.platform.AddFile(kGood, SizedFile(1000, 1));
+    h.platform.AddFile(kChanged, SizedFile(READ_CHUNK_SIZE + 5, 2));
+    const Digests good = PatternDigests(1000, 1, false);
+    const Digests changed = PatternDigests(READ_CHUNK_SIZE + 5, 2, true);
+    const std::wstring listed = L"0123456789abcdef0123456789abcdef";
+    VerifyPlan plan;
+    plan.Items = {{kGood, ChecksumAlgorithm::MD5, good.md5},
+                  {kChanged, ChecksumAlgorithm::MD5, listed},
+                  {kMissing, ChecksumAlgorithm::MD5, listed}};
+    plan.UnrecognisedCount = 2;
+    plan.UnrecognisedLines = {3, 9};
+    ChecksumVerifyWindow verify(h.window, plan);
+    h.window.options = AllAlgorithms();  // every box checked: the list decides
+    h.window.options.Upcase = true;
+    h.window.options.Size = true;
+    h.window.options.CalcTime = true;
+    Run(verify);
+
+    const std::vector<std::wstring> expected{
+        L"文件名称: " + kGood + L"\r\nMD5: " + PatternDigests(1000, 1, true).md5 +
+            L"\r\n校验结果: 一致\r\n",
+        L"文件名称: " + kChanged + L"\r\nMD5: " + changed.md5 +
+            L"\r\n校验结果: 不一致 (应为 0123456789ABCDEF0123456789ABCDEF)\r\n",
+        FormatFailureBlock(kOpenFailureLabel, kMissing, L"reason 2"),
+        L"校验完成：共 3 个文件，1 个一致，1 个不一致，1 个无法读取\r\n"
+        L"无法识别的行：2\r\n无法识别的行号：3, 9\r\n",
+    };
+    ASSERT_EQ(h.window.results.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(Narrow(h.window.results[i]), Narrow(expected[i])) << i;
+    }
+    EXPECT_EQ(h.window.positions.back(), 100);
+    EXPECT_EQ(h.window.disableCalls, 1);
+    EXPECT_EQ(h.window.enableCalls, 1);
+
+    // Start again: the same check, counted afresh, in lower case now.
+    h.window.results.clear();
+    h.window.options.Upcase = false;
+    {
+        FileListGuard guard(h.queue.FileListLock);
+        h.queue.FileList.clear();
+    }
+    Run(verify);
+    ASSERT_EQ(h.window.results.size(), 4u);
+    EXPECT_EQ(Narrow(h.window.results[0]),
+              Narrow(L"文件名称: " + kGood + L"\r\nMD5: " + good.md5 + L"\r\n校验结果: 一致\r\n"));
+    EXPECT_NE(h.window.results[1].find(L"(应为 " + listed + L")"), std::wstring::npos);
+    EXPECT_EQ(h.window.results[3].rfind(
+                  L"校验完成：共 3 个文件，1 个一致，1 个不一致，1 个无法读取\r\n", 0),
+              0u);
+}
+
+TEST_F(VerifyRun, EachEntryShowsItsOwnAlgorithmOnly) {
+    h.platform.AddFile(kGood, SizedFile(77, 4));
+    const Digests d = PatternDigests(77, 4, false);
+    VerifyPlan plan;
+    plan.Items = {{kGood, ChecksumAlgorithm::CRC32, Lower(d.crc32)},
+                  {kGood, ChecksumAlgorithm::SHA256, d.sha256},
+                  {kGood, ChecksumAlgorithm::SHA1, d.md5}};
+    ChecksumVerifyWindow verify(h.window, plan);
+    h.window.options = AlgorithmOptions(true, false, false, false);
+    Run(verify);
+    ASSERT_EQ(h.window.results.size(), 4u);
+    EXPECT_EQ(Narrow(h.window.results[0]),
+              Narrow(L"文件名称: " + kGood + L"\r\nCRC32: " + d.crc32 + L"\r\n校验结果: 一致\r\n"));
+    EXPECT_EQ(Narrow(h.window.results[1]), Narrow(L"文件名称: " + kGood + L"\r\nSHA256: " +
+                                                  d.sha256 + L"\r\n校验结果: 一致\r\n"));
+    EXPECT_EQ(Narrow(h.window.results[2]),
+              Narrow(L"文件名称: " + kGood + L"\r\nSHA1: " + d.sha1 +
+                     L"\r\n校验结果: 不一致 (应为 " + d.md5 + L")\r\n"));
+    EXPECT_EQ(Narrow(h.window.results[3]),
+              Narrow(L"校验完成：共 3 个文件，2 个一致，1 个不一致，0 个无法读取\r\n"));
+}
+
+TEST_F(VerifyRun, ReadFailureCountsAsUnreadable) {
+    FakeFile failing = SizedFile(READ_CHUNK_SIZE * 2, 1);
+    failing.failingRead = 1;
+    failing.readError = 5;
+    h.platform.AddFile(kGood, failing);
+    VerifyPlan plan;
+    plan.Items = {{kGood, ChecksumAlgorithm::MD5, std::wstring(32, L'0')}};
+    ChecksumVerifyWindow verify(h.window, plan);
+    Run(verify);
+    ASSERT_EQ(h.window.results.size(), 2u);
+    EXPECT_EQ(h.window.results[0], FormatFailureBlock(kReadFailureLabel, kGood, L"reason 5"));
+    EXPECT_EQ(Narrow(h.window.results[1]),
+              Narrow(L"校验完成：共 1 个文件，0 个一致，0 个不一致，1 个无法读取\r\n"));
+}
+
+TEST_F(VerifyRun, CancelledCheckEndsWithoutSummary) {
+    h.platform.AddFile(kGood, SizedFile(10, 1));
+    h.platform.AddFile(kChanged, SizedFile(READ_CHUNK_SIZE * 3, 2));
+    h.platform.afterRead = [this](const std::wstring& path, int read) {
+        if (path == kChanged && read == 0) RunningHashTask(h.queue)->Cancel();
+    };
+    VerifyPlan plan;
+    plan.Items = {{kGood, ChecksumAlgorithm::MD5, PatternDigests(10, 1, false).md5},
+                  {kChanged, ChecksumAlgorithm::MD5, std::wstring(32, L'0')},
+                  {kMissing, ChecksumAlgorithm::MD5, std::wstring(32, L'0')}};
+    ChecksumVerifyWindow verify(h.window, plan);
+    Run(verify);
+    ASSERT_EQ(h.window.results.size(), 1u);
+    EXPECT_NE(h.window.results[0].find(L"校验结果: 一致"), std::wstring::npos);
+    EXPECT_EQ(h.window.enableCalls, 1);
+}
+
+TEST_F(VerifyRun, ListWithoutEntriesOrUnreadableListShowsOneBlock) {
+    VerifyPlan empty;
+    empty.UnrecognisedCount = 1;
+    empty.UnrecognisedLines = {1};
+    ChecksumVerifyWindow verifyEmpty(h.window, empty);
+    Run(verifyEmpty);
+    ASSERT_EQ(h.window.results.size(), 1u);
+    EXPECT_EQ(Narrow(h.window.results[0]),
+              Narrow(L"校验完成：共 0 个文件，0 个一致，0 个不一致，0 个无法读取\r\n"
+                     L"无法识别的行：1\r\n无法识别的行号：1\r\n"));
+
+    h.window.results.clear();
+    VerifyPlan failed;
+    failed.FailureBlock = FormatFailureBlock(kOpenFailureLabel, L"C:\\l.md5", L"reason 2");
+    ChecksumVerifyWindow verifyFailed(h.window, failed);
+    Run(verifyFailed);
+    ASSERT_EQ(h.window.results.size(), 1u);
+    EXPECT_EQ(h.window.results[0], failed.FailureBlock);
+    EXPECT_EQ(h.window.enableCalls, 2) << "the controls end as after any job";
+}
+
+TEST(VerifySummary, ListsTwentyLineNumbersAtMost) {
+    std::vector<int> lines;
+    for (int i = 1; i <= 20; ++i) lines.push_back(i * 2);
+    const std::wstring text = FormatVerifySummary(5, 5, 0, 0, 31, lines);
+    EXPECT_EQ(
+        Narrow(text),
+        Narrow(L"校验完成：共 5 个文件，5 个一致，0 个不一致，0 个无法读取\r\n无法识别的行：31\r\n"
+               L"无法识别的行号：2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, "
+               L"34, 36, 38, 40 等\r\n"));
+    EXPECT_EQ(FormatVerifySummary(0, 0, 0, 0, 0, {}),
+              L"校验完成：共 0 个文件，0 个一致，0 个不一致，0 个无法读取\r\n");
+}
+
+// ---- Reading the list file -------------------------------------------------
+
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+constexpr ErrorCode kNotFound = 2;    // ERROR_FILE_NOT_FOUND
+constexpr ErrorCode kTooLarge = 223;  // ERROR_FILE_TOO_LARGE
+#else
+constexpr ErrorCode kNotFound = ENOENT;
+constexpr ErrorCode kTooLarge = EFBIG;
+#endif
+
+class ListFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ =
+            fs::temp_directory_path() /
+            ("varudodi-lists-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    std::wstring Write(const std::string& name, const std::string& bytes) {
+        const fs::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return Utf8ToWide(path.string());
+    }
+    static std::wstring NoAnsi(std::string_view) { return L"?"; }
+
+    fs::path dir_;
+};
+
+TEST_F(ListFile, ReadsAndResolvesTheEntries) {
+    const std::wstring list =
+        Write("sums.md5",
+              "\xEF\xBB\xBF# list\r\n"
+              "900150983cd24fb0d6963f7d28e17f72 *a b.txt\r\n"
+              "bad\r\n"
+              "SHA1 (../\xE4\xB8\xAD.txt) = a9993e364706816aba3e25717850c26c9cd0d89d\r\n");
+    const VerifyPlan plan = LoadVerifyPlan(SystemJobPlatform(), list, NoAnsi);
+    EXPECT_TRUE(plan.FailureBlock.empty());
+    ASSERT_EQ(plan.Items.size(), 2u);
+    std::wstring folder = Utf8ToWide(dir_.string());
+    for (wchar_t& c : folder) {
+        if (c == L'/') c = L'\\';
+    }
+    EXPECT_EQ(plan.Items[0].Path, folder + L"\\a b.txt");
+    EXPECT_EQ(plan.Items[0].Algorithm, ChecksumAlgorithm::MD5);
+    EXPECT_EQ(plan.Items[1].Path, folder.substr(0, folder.rfind(L'\\')) + L"\\中.txt");
+    EXPECT_EQ(plan.Items[1].Algorithm, ChecksumAlgorithm::SHA1);
+    EXPECT_EQ(plan.UnrecognisedCount, 1);
+    EXPECT_EQ(plan.UnrecognisedLines, std::vector<int>{3});
+}
+
+TEST_F(ListFile, ListsThatCannotBeReadGiveTheJobsBlocks) {
+    JobPlatform& platform = SystemJobPlatform();
+    const std::wstring missing = Utf8ToWide((dir_ / "none.md5").string());
+    EXPECT_EQ(LoadVerifyPlan(platform, missing, NoAnsi).FailureBlock,
+              FormatFailureBlock(kOpenFailureLabel, missing, platform.ErrorReason(kNotFound)));
+
+    // A folder cannot be opened, or (POSIX) opened but not read.
+    const std::wstring folder = Utf8ToWide(dir_.string());
+    const std::wstring folderBlock = LoadVerifyPlan(platform, folder, NoAnsi).FailureBlock;
+    EXPECT_TRUE(folderBlock.rfind(kReadFailureLabel, 0) == 0 ||
+                folderBlock.rfind(kOpenFailureLabel, 0) == 0)
+        << Narrow(folderBlock);
+
+    // Sparse: no disk space is taken.
+    const std::wstring huge = Write("huge.md5", "");
+    fs::resize_file(dir_ / "huge.md5", static_cast<std::uintmax_t>(kLargestChecksumList) + 1);
+    const VerifyPlan tooLarge = LoadVerifyPlan(platform, huge, NoAnsi);
+    EXPECT_TRUE(tooLarge.Items.empty());
+    EXPECT_EQ(tooLarge.FailureBlock,
+              FormatFailureBlock(kReadFailureLabel, huge, platform.ErrorReason(kTooLarge)));
+
+    const VerifyPlan empty = LoadVerifyPlan(platform, Write("empty.md5", ""), NoAnsi);
+    EXPECT_TRUE(empty.FailureBlock.empty());
+    EXPECT_TRUE(empty.Items.empty());
+    EXPECT_EQ(empty.UnrecognisedCount, 0);
+}
+
+}  // namespace

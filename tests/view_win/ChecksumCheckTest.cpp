@@ -1,0 +1,157 @@
+// Checking files against a checksum list from the view's popup menu, with
+// the open dialog driven as the user drives it: verdicts and summary,
+// Stop and Start during a check, and a list that cannot be opened.
+
+#include "ViewFixture.h"  // first: it brings <windows.h>
+
+// Needs the declarations of <windows.h>.
+#include <commctrl.h>
+
+#include <random>
+#include <string>
+
+#include "HashContext.h"
+#include "JobPlatform.h"
+#include "JobQueueState.h"
+#include "UserDriver.h"
+#include "Utf8Text.h"
+
+namespace {
+
+std::string Md5Hex(const std::string& content) {
+    THashContext context;
+    HashInit(context, CALG_MD5);
+    HashUpdate(context, content.data(), static_cast<std::int32_t>(content.size()));
+    return WideToUtf8(HashFinal(context, false));
+}
+
+class ChecksumCheckTest : public ViewFixture {
+  protected:
+    void SetUp() override {
+        ViewFixture::SetUp();
+        ::GetCurrentDirectoryW(MAX_PATH, startFolder_);
+    }
+    void TearDown() override {
+        // The dialog may make the list's folder the current one, which would
+        // keep the test's folder from being removed.
+        ::SetCurrentDirectoryW(startFolder_);
+        ViewFixture::TearDown();
+    }
+
+    std::wstring In(const std::wstring& name) const { return folder_.Path() + L"\\" + name; }
+
+    // Chooses "校验哈希文件(&V)..." on the view's popup menu and the list in
+    // the open dialog. Returns whether the dialog showed.
+    bool CheckList(const std::wstring& list) {
+        const HWND form = form_->Handle();
+        bool dialogShown = false;
+        BackgroundUser user([&] {
+            const HWND dialog = WaitForOwnedDialog(form);
+            if (!dialog) return;
+            dialogShown = true;
+            TypeFileName(dialog, list);
+            PressButton(dialog, IDOK);
+            WaitUntilClosed(dialog);
+        });
+        const bool menuShown = WithPopupMenu([&] { PressMenuKey(); },
+                                             [&](HWND) {
+                                                 ChooseMenuItem(L'V');
+                                                 return true;
+                                             });
+        user.Join();
+        return menuShown && dialogShown;
+    }
+    bool WaitIdle() {
+        return PumpUntil([&] { return !JobRunning(*JobQueue); }, 120000);
+    }
+
+    wchar_t startFolder_[MAX_PATH] = {};
+    ScratchFolder folder_{L"校验测试"};
+};
+
+TEST_F(ChecksumCheckTest, GoodChangedAndMissingFilesGiveThreeVerdictsAndTheSummary) {
+    const std::wstring good = In(L"好 文件.txt");
+    const std::wstring changed = In(L"changed.bin");
+    WriteFileBytes(good, "abc");
+    WriteFileBytes(changed, "now different");
+    const std::string list = Md5Hex("abc") + " *\xE5\xA5\xBD \xE6\x96\x87\xE4\xBB\xB6.txt\r\n" +
+                             "not a checksum line\r\n" + Md5Hex("as published") +
+                             " *changed.bin\r\n" + "\\" + Md5Hex("gone") +
+                             "  sub/../missing.txt\r\n";
+    WriteFileBytes(In(L"sums.md5"), list);
+
+    CreateFilledForm(L"");
+    form_->CB_Upcase.SetChecked(false);
+    ASSERT_TRUE(CheckList(In(L"sums.md5")));
+    ASSERT_TRUE(WaitIdle());
+
+    const std::wstring expected =
+        L"文件名称: " + good + L"\r\nMD5: " + Utf8ToWide(Md5Hex("abc")) +
+        L"\r\n校验结果: 一致\r\n\r\n" + L"文件名称: " + changed + L"\r\nMD5: " +
+        Utf8ToWide(Md5Hex("now different")) + L"\r\n校验结果: 不一致 (应为 " +
+        Utf8ToWide(Md5Hex("as published")) + L")\r\n\r\n" + L"打开失败：" + In(L"missing.txt") +
+        L"\r\n错误原因：" + SystemJobPlatform().ErrorReason(ERROR_FILE_NOT_FOUND) + L"\r\n\r\n" +
+        L"校验完成：共 3 个文件，1 个一致，1 个不一致，1 个无法读取\r\n无法识别的行：1\r\n"
+        L"无法识别的行号：2\r\n\r\n";
+    EXPECT_EQ(WideToUtf8(ViewText()), WideToUtf8(expected));
+    EXPECT_TRUE(form_->Btn_Save.Enabled());
+    EXPECT_TRUE(form_->CB_Upcase.Enabled());
+    EXPECT_EQ(form_->Btn_Stop.Caption(), L"开始(&R)");
+    EXPECT_EQ(::SendMessageW(form_->ProgressBar.Handle, PBM_GETPOS, 0, 0), 100);
+}
+
+TEST_F(ChecksumCheckTest, StopEndsTheCheckWithoutSummaryAndStartChecksAgain) {
+    std::string big(48u << 20, '\0');
+    std::mt19937 random(3);
+    for (char& c : big) c = static_cast<char>(random());
+    WriteFileBytes(In(L"big.bin"), big);
+    std::string list;
+    for (int i = 0; i < 4; ++i) list += Md5Hex(big) + "  big.bin\n";
+    WriteFileBytes(In(L"big.md5"), list);
+    big.clear();
+
+    CreateFilledForm(L"");
+    ASSERT_TRUE(CheckList(In(L"big.md5")));
+    ASSERT_TRUE(PumpUntil([&] { return form_->Btn_Stop.Enabled() && form_->Btn_Stop.Tag == 0; }));
+    // The job's control states while the check runs.
+    EXPECT_FALSE(form_->CB_Upcase.Enabled());
+    EXPECT_FALSE(form_->Btn_Save.Enabled());
+    EXPECT_EQ(form_->Btn_Stop.Caption(), L"停止(&A)");
+    Click(form_->Btn_Stop);
+    ASSERT_TRUE(WaitIdle());
+    std::wstring text = ViewText();
+    EXPECT_NE(text.find(L"取消操作！"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"校验完成"), std::wstring::npos) << "no summary of a stopped check";
+    EXPECT_EQ(form_->Btn_Stop.Tag, 1);
+
+    // Start runs the same check again, from its first entry.
+    Click(form_->Btn_Clear);
+    Click(form_->Btn_Stop);
+    ASSERT_TRUE(WaitIdle());
+    text = ViewText();
+    std::size_t verdicts = 0;
+    for (std::size_t at = text.find(L"校验结果: 一致"); at != std::wstring::npos;
+         at = text.find(L"校验结果: 一致", at + 1)) {
+        ++verdicts;
+    }
+    EXPECT_EQ(verdicts, 4u);
+    EXPECT_NE(text.find(L"校验完成：共 4 个文件，4 个一致，0 个不一致，0 个无法读取\r\n"),
+              std::wstring::npos);
+}
+
+TEST_F(ChecksumCheckTest, ListThatCannotBeOpenedGivesTheOpenFailureBlock) {
+    const std::wstring list = In(L"locked.sfv");
+    WriteFileBytes(list, "a 352441c2\n");
+    const UniqueFile lock(::CreateFileW(list.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(lock);
+    CreateFilledForm(L"");
+    ASSERT_TRUE(CheckList(list));
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(ViewText(), L"打开失败：" + list + L"\r\n错误原因：" +
+                              SystemJobPlatform().ErrorReason(ERROR_SHARING_VIOLATION) +
+                              L"\r\n\r\n");
+    EXPECT_TRUE(form_->Btn_Clear.Enabled());
+}
+
+}  // namespace
