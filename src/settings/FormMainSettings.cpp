@@ -2,7 +2,10 @@
 // snapshot, the save at close when something changed, the system-menu
 // extension and its commands. Also the main unit's settings globals.
 
+#include <windows.h>
+
 #include <stdexcept>
+#include <utility>
 
 #include "FormMain.h"
 #include "LoadSaveSettings.h"
@@ -42,18 +45,46 @@ class FormSettingsWindow final : public SettingsWindow {
         Option(index).SetChecked(checked);
     }
 
-    bool IsMaximized() const override { return form_.WindowState() == TWindowState::wsMaximized; }
+    // A minimised window counts as what it returns to when restored: the
+    // user's size and maximised state are kept, not the taskbar button's.
+    bool IsMaximized() const override {
+        switch (form_.WindowState()) {
+            case TWindowState::wsMaximized:
+                return true;
+            case TWindowState::wsMinimized:
+                return (Placement().flags & WPF_RESTORETOMAXIMIZED) != 0;
+            default:
+                return false;
+        }
+    }
     void SetMaximized() override { form_.SetWindowState(TWindowState::wsMaximized); }
 
     bool IsStayOnTop() const override { return IsTopmostWindow(form_.Handle()); }
     void SetStayOnTop() override { form_.SetStayOnTop(true); }
 
-    std::int32_t Width() const override { return form_.Width(); }
-    std::int32_t Height() const override { return form_.Height(); }
+    // The outer size of the window in its normal (restored) placement,
+    // whether it is maximised, minimised or neither.
+    std::int32_t Width() const override {
+        const RECT normal = Placement().rcNormalPosition;
+        return normal.right - normal.left;
+    }
+    std::int32_t Height() const override {
+        const RECT normal = Placement().rcNormalPosition;
+        return normal.bottom - normal.top;
+    }
     void SetWidth(std::int32_t width) override { form_.SetWidth(width); }
     void SetHeight(std::int32_t height) override { form_.SetHeight(height); }
 
   private:
+    WINDOWPLACEMENT Placement() const {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof(placement);
+        if (!::GetWindowPlacement(form_.Handle(), &placement)) {
+            throw TAppError(L"The window's placement cannot be read");
+        }
+        return placement;
+    }
+
     const TControl& Option(std::size_t index) const {
         for (const TControl* control : form_.Components) {
             if (control->Kind != TControlKind::CheckBox) continue;
@@ -76,12 +107,15 @@ void TFormMain::LoadSaveSettings(std::int16_t mode) {
 
 void TFormMain::LoadSettingsAndSnapshot() {
     LoadSaveSettings(kSettingsLoad);
-    StartWidth = Width();
-    StartHeight = Height();
+    const FormSettingsWindow window(*this);
+    StartWidth = window.Width();
+    StartHeight = window.Height();
     SettingsSignature = ComputeSettingsSignature(FormSettingsWindow(*this), StayOnTopState);
 }
 
 void TFormMain::SaveSettingsIfChanged() {
+    // The end of the session saves first; a close after it saves nothing.
+    if (std::exchange(settingsSaved_, true)) return;
     if (SettingsNeedSaving(FormSettingsWindow(*this), StayOnTopState, SettingsSignature, StartWidth,
                            StartHeight)) {
         LoadSaveSettings(kSettingsSave);

@@ -12,6 +12,8 @@ std::wstring ComputeSettingsSignature(const SettingsWindow& window, std::int8_t 
 bool SettingsNeedSaving(const SettingsWindow& window, std::int8_t stayOnTopState,
                         const std::wstring& startSignature, std::int32_t startWidth,
                         std::int32_t startHeight) {
+    // A maximised window has outgrown the size taken before it was first
+    // shown, so its state is saved whatever its normal size.
     return ComputeSettingsSignature(window, stayOnTopState) != startSignature ||
-           window.Width() != startWidth || window.Height() != startHeight;
+           window.IsMaximized() || window.Width() != startWidth || window.Height() != startHeight;
 }

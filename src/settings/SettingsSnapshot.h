@@ -12,7 +12,9 @@
 std::wstring ComputeSettingsSignature(const SettingsWindow& window, std::int8_t stayOnTopState);
 
 // True when the signature of the current state differs from the one taken at
-// start-up, or the outer width or height differs from the start-up size.
+// start-up, when the window is maximised (or returns to maximised when
+// restored), or when the outer width or height of its normal placement
+// differs from the start-up size.
 bool SettingsNeedSaving(const SettingsWindow& window, std::int8_t stayOnTopState,
                         const std::wstring& startSignature, std::int32_t startWidth,
                         std::int32_t startHeight);

@@ -17,6 +17,7 @@ class SettingsWindow {
     virtual bool IsOptionChecked(std::size_t index) const = 0;
     virtual void SetOptionChecked(std::size_t index, bool checked) = 0;
 
+    // Maximised, or minimised from maximised (it returns to maximised).
     virtual bool IsMaximized() const = 0;
     // Before the window is first shown this makes it appear maximized.
     virtual void SetMaximized() = 0;
@@ -26,8 +27,10 @@ class SettingsWindow {
     // Makes the window topmost at once, without moving, sizing or activating it.
     virtual void SetStayOnTop() = 0;
 
-    // Outer size in pixels, frame included. Setting a size goes through the
-    // window's minimum-size rule, so reading it back may give a larger value.
+    // Outer size in pixels, frame included, of the window's normal placement
+    // (the size it has when neither maximised nor minimised). Setting a size
+    // goes through the window's minimum-size rule, so reading it back may
+    // give a larger value.
     virtual std::int32_t Width() const = 0;
     virtual std::int32_t Height() const = 0;
     virtual void SetWidth(std::int32_t width) = 0;

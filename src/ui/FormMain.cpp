@@ -236,6 +236,12 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             FormClose();
             ::DestroyWindow(handle_);
             return 0;
+        case WM_QUERYENDSESSION:
+            // The session may end; the work is done once it does.
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) EndSession();
+            return 0;
         case WM_DESTROY:
             ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
             handle_ = nullptr;

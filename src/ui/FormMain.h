@@ -95,6 +95,8 @@ class TFormMain {
     // Window events.
     void FormCreate();
     void FormClose();
+    // The session ends (log-off, shut-down): what a close saves is saved now.
+    void EndSession();
     void FormCanResize(int& NewWidth, int& NewHeight, bool& Resize);
     void WMDropFiles(HDROP drop);
     void WMSysCommand(WPARAM command);
@@ -196,6 +198,7 @@ class TFormMain {
     UniqueModule richEditLibrary_;
     bool shown_ = false;
     bool closing_ = false;
+    bool settingsSaved_ = false;  // the settings are saved at most once a run
     TWindowState pendingState_ = TWindowState::wsNormal;
 };
 

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "IntakeScans.h"
+#include "JobQueueState.h"
+
 namespace {
 
 constexpr int kMinOuterWidth = 511;
@@ -61,6 +64,20 @@ void TFormMain::FormCreate() {
 void TFormMain::FormClose() {
     StopHash();
     FreeFileQueue();
+    SaveSettingsIfChanged();
+}
+
+void TFormMain::EndSession() {
+    // The process may end at any moment once this returns, without a close:
+    // the job is stopped and the settings are saved now, as a close does.
+    if (IntakeScans().DeferClose()) {
+        // An intake is scanning with the queue's lock held, which the job may
+        // be waiting for: the job is only asked to stop. The close follows
+        // the scan, should the session go on long enough.
+        if (const TaskHandle task = JobQueue ? RunningHashTask(*JobQueue) : nullptr) task->Cancel();
+    } else {
+        StopHash();
+    }
     SaveSettingsIfChanged();
 }
 

@@ -428,7 +428,7 @@ TEST(SettingsSignature, OneDigitPerBoxThenTheStayOnTopState) {
     EXPECT_EQ(ComputeSettingsSignature(window, kMenuChecked), L"11111111118");
 }
 
-TEST(SettingsNeedSaving, OnlyAChangedSignatureWidthOrHeightCounts) {
+TEST(SettingsNeedSaving, OnlyAChangedSignatureWidthOrHeightOrAMaximisedWindowCounts) {
     FakeWindow window;
     const std::wstring start = ComputeSettingsSignature(window, kMenuUnchecked);
     const auto needsSaving = [&](const FakeWindow& now, std::int8_t state) {
@@ -452,6 +452,10 @@ TEST(SettingsNeedSaving, OnlyAChangedSignatureWidthOrHeightCounts) {
     back.SetWidth(800);
     back.SetWidth(527);
     EXPECT_FALSE(needsSaving(back, kMenuUnchecked)) << "resized and brought back";
+
+    FakeWindow maximised = window;  // its normal size unchanged
+    maximised.maximized = true;
+    EXPECT_TRUE(needsSaving(maximised, kMenuUnchecked));
 }
 
 // --- A run: load, snapshot, change test, save --------------------------------

@@ -7,6 +7,7 @@
 
 #include "FormFixture.h"
 #include "IniPath.h"
+#include "JobQueueState.h"
 #include "MainUnitSettings.h"
 #include "MenuCheckState.h"
 #include "RegistryKeyWin32.h"
@@ -279,6 +280,79 @@ TEST_F(SettingsForm, MaximizedAtCloseKeepsTheStoredSize) {
     CloseForm();
     EXPECT_TRUE(RegValue(L"CalcTime").exists) << "saved again";
     EXPECT_EQ(RegValue(L"Width").data, DwordBytes(600));
+}
+
+TEST_F(SettingsForm, ClosedWhileMinimisedTheNormalSizeIsSaved) {
+    CreateForm();
+    Resize(640, 480);
+    ShowWindow(form_->Handle(), SW_MINIMIZE);
+    Pump(50);
+    ASSERT_TRUE(IsIconic(form_->Handle()));
+    CloseForm();
+    EXPECT_EQ(RegValue(L"Maximized").data, DwordBytes(0));
+    EXPECT_EQ(RegValue(L"Width").data, DwordBytes(640));
+    EXPECT_EQ(RegValue(L"Height").data, DwordBytes(480));
+}
+
+TEST_F(SettingsForm, ClosedWhileMinimisedFromMaximisedTheMaximisedStateIsSaved) {
+    SetRegDword(L"Maximized", 0);
+    SetRegDword(L"Width", 600);
+    SetRegDword(L"Height", 450);
+    SetRegDword(L"StayOnTop", 0);
+    CreateForm();
+    ShowWindow(form_->Handle(), SW_MAXIMIZE);
+    Pump(50);
+    ShowWindow(form_->Handle(), SW_MINIMIZE);
+    Pump(50);
+    ASSERT_TRUE(IsIconic(form_->Handle()));
+    CloseForm();
+    EXPECT_EQ(RegValue(L"Maximized").data, DwordBytes(1));
+    EXPECT_EQ(RegValue(L"Width").data, DwordBytes(600));
+    EXPECT_EQ(RegValue(L"Height").data, DwordBytes(450));
+}
+
+TEST_F(SettingsForm, MinimisedWithoutAnyChangeWritesNothing) {
+    CreateForm();
+    ShowWindow(form_->Handle(), SW_MINIMIZE);
+    Pump(50);
+    ASSERT_TRUE(IsIconic(form_->Handle()));
+    CloseForm();
+    EXPECT_FALSE(SettingsKeyExists());
+}
+
+// --- The end of the session ---------------------------------------------------
+
+TEST_F(SettingsForm, TheEndOfTheSessionStopsTheJobAndSavesAsACloseDoes) {
+    CreateForm();
+    Click(form_->CB_CalcTime);
+    // A job that runs for a while: a large file queued many times.
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring big = std::wstring(temp) + L"varudodi-session-" +
+                             std::to_wstring(GetCurrentProcessId()) + L".bin";
+    WriteFileBytes(big, std::string(16u << 20, 'x'));
+    {
+        FileListGuard guard(JobQueue->FileListLock);
+        JobQueue->FileList.assign(50, big);
+    }
+    form_->StartHash();
+    ASSERT_TRUE(JobRunning(*JobQueue));
+
+    EXPECT_EQ(SendMessageW(form_->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(form_->Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);  // another said no
+    EXPECT_FALSE(SettingsKeyExists());
+    SendMessageW(form_->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(JobRunning(*JobQueue)) << "the job was stopped";
+    EXPECT_EQ(RegValue(L"CalcTime").data, DwordBytes(1)) << "saved before the session ends";
+
+    // Should the process live on, its close saves nothing a second time.
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_SET_VALUE, &key);
+    RegDeleteValueW(key, L"CalcTime");
+    RegCloseKey(key);
+    CloseForm();
+    EXPECT_FALSE(RegValue(L"CalcTime").exists);
+    DeleteFileW(big.c_str());
 }
 
 TEST_F(SettingsForm, StayOnTopToggledIsSavedAndRestored) {
