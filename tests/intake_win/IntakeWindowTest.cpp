@@ -12,6 +12,7 @@
 
 #include "FormFixture.h"
 #include "JobQueueState.h"
+#include "RegistryStoreWin32.h"
 #include "WinTestTree.h"
 // The list view messages, after the base declarations.
 #include <commctrl.h>
@@ -407,6 +408,30 @@ TEST_F(IntakeWindowTest, ClosingDuringAScanWaitsForTheScanAndNeverHangs) {
     EXPECT_LT(Queue().size(), static_cast<std::size_t>(kFiles)) << "the scan is cut short";
     EXPECT_TRUE(PumpUntil([&] { return form_->Handle() == nullptr; }, 60000));
     EXPECT_EQ(JobQueue, nullptr);
+}
+
+TEST_F(IntakeWindowTest, TheEndOfTheSessionDuringAScanSavesWithoutWaitingForTheJob) {
+    OpenForm();  // its options differ from the loaded ones: a close would save
+    constexpr int kFiles = 1500;
+    for (int folder = 0; folder < 15; ++folder) {
+        tree.Folder(L"many\\f" + std::to_wstring(folder));
+        for (int file = 0; file < kFiles / 15; ++file) {
+            tree.File(L"many\\f" + std::to_wstring(folder) + L"\\" + std::to_wstring(file));
+        }
+    }
+    // A job that wants FileListLock after each chunk while the drop holds it:
+    // waiting for it inside the scan would never end.
+    SetQueue({BigFile(L"big.bin", 4)});
+    form_->StartHash();
+
+    ::PostMessageW(form_->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);  // served by the scan
+    Drop({tree.At(L"many")});
+
+    EXPECT_TRUE(ReadRawValue(HKEY_CURRENT_USER, kSettingsKeyPath, L"CalcTime").exists)
+        << "saved while the scan still ran";
+    EXPECT_LT(Queue().size(), static_cast<std::size_t>(kFiles)) << "the scan is cut short";
+    // The close that follows the scan ends the cancelled job.
+    EXPECT_TRUE(PumpUntil([&] { return form_->Handle() == nullptr; }, 60000));
 }
 
 TEST_F(IntakeWindowTest, TheWindowStaysResponsiveWhileTwentyThousandFilesAreScanned) {
