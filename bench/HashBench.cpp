@@ -18,6 +18,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BenchMemory.h"
@@ -210,7 +211,7 @@ int Job(const std::wstring& path, const std::string& algorithms) {
         static_cast<unsigned long long>(after.peakBytes / 1024),
         static_cast<unsigned long long>(
             (after.peakBytes > rest.currentBytes ? after.peakBytes - rest.currentBytes : 0) / 1024),
-        ThreadPool::DefaultWorkerCount(), block.c_str());
+        std::max(1u, std::thread::hardware_concurrency()), block.c_str());
     return 0;
 }
 

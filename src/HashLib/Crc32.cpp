@@ -1,5 +1,6 @@
 #include "Crc32.h"
 
+#include <array>
 #include <bit>
 #include <cstring>
 #include <mutex>
@@ -42,6 +43,46 @@ std::uint32_t LittleEndianWord(const unsigned char* p) {
     return word;
 }
 
+// The CRC as a polynomial over GF(2), in the reflected bit order of the
+// table: the top bit is x^0. Appending n zero bytes to a block multiplies
+// its CRC register by x^(8n) modulo the polynomial, which is how two CRCs
+// combine.
+constexpr std::uint32_t kXPower0 = 0x80000000u;
+
+constexpr std::uint32_t MultiplyModP(std::uint32_t a, std::uint32_t b) {
+    std::uint32_t product = 0;
+    for (std::uint32_t bit = kXPower0; bit != 0; bit >>= 1) {
+        if ((a & bit) != 0) {
+            product ^= b;
+        }
+        b = (b & 1u) ? (b >> 1) ^ kReflectedPolynomial : b >> 1;
+    }
+    return product;
+}
+
+// x^(2^k) modulo the polynomial, k from 0 to 31; they repeat with period 32,
+// since the order of x divides 2^32 - 1.
+constexpr auto kXPowersOfTwo = [] {
+    std::array<std::uint32_t, 32> powers{};
+    std::uint32_t p = kXPower0 >> 1;  // x^1
+    for (std::uint32_t& power : powers) {
+        power = p;
+        p = MultiplyModP(p, p);
+    }
+    return powers;
+}();
+
+// x^(8 * bytes) modulo the polynomial.
+std::uint32_t XPowerOfBytes(std::uint64_t bytes) {
+    std::uint32_t result = kXPower0;
+    for (std::size_t k = 3; bytes != 0; ++k, bytes >>= 1) {
+        if ((bytes & 1u) != 0) {
+            result = MultiplyModP(kXPowersOfTwo[k % kXPowersOfTwo.size()], result);
+        }
+    }
+    return result;
+}
+
 }  // namespace
 
 void MakeCrc32Table() {
@@ -75,4 +116,8 @@ std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t coun
         --remaining;
     }
     return ~c;
+}
+
+std::uint32_t Crc32Combine(std::uint32_t first, std::uint32_t second, std::uint64_t secondLength) {
+    return MultiplyModP(XPowerOfBytes(secondLength), first) ^ second;
 }

@@ -16,3 +16,8 @@ void MakeCrc32Table();
 // of a stream in order gives the CRC-32 of the whole stream, whatever the
 // split and the alignment. A null pointer or a count of 0 or less returns crc.
 std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t count);
+
+// The CRC-32 of two blocks one after the other, from the CRC of the first,
+// the CRC of the second and the second's length in bytes: pieces of a stream
+// hashed apart, on different threads, give the CRC of the whole.
+std::uint32_t Crc32Combine(std::uint32_t first, std::uint32_t second, std::uint64_t secondLength);

@@ -1,7 +1,8 @@
 #include "HashJob.h"
 
+#include <algorithm>
 #include <array>
-#include <chrono>
+#include <span>
 #include <exception>
 #include <limits>
 #include <utility>
@@ -56,11 +57,14 @@ void HashJob::ProcessQueue(const Task& self) {
     CalcSHA256 = options_.SHA256;
     CalcCRC32 = options_.CRC32;
 
+    // Its chunk buffers are allocated at the first file that is read and
+    // released when the job's walk of the list ends, however it ends.
+    ContentHasher hasher(pool_, platform_);
     while (NextFileQueued()) {
         if (self.CancellationRequested()) {
             return;
         }
-        if (ProcessFile(self) == FileEnd::EndJob) {
+        if (ProcessFile(self, hasher) == FileEnd::EndJob) {
             return;
         }
     }
@@ -74,7 +78,7 @@ bool HashJob::NextFileQueued() {
     return nextIndex_ < FileCount;
 }
 
-HashJob::FileEnd HashJob::ProcessFile(const Task& self) {
+HashJob::FileEnd HashJob::ProcessFile(const Task& self, ContentHasher& hasher) {
     std::wstring path;
     {
         FileListGuard guard(queue_.FileListLock);
@@ -116,54 +120,57 @@ HashJob::FileEnd HashJob::ProcessFile(const Task& self) {
         file.reset();
         return FileEnd::NextFile;
     }
-    const FileEnd end = HashOpenFile(self, path, *file, text);
+    const FileEnd end = HashOpenFile(self, hasher, path, *file, text);
     file.reset();
     return end;
 }
 
-HashJob::FileEnd HashJob::HashOpenFile(const Task& self, const std::wstring& path, JobFile& file,
+HashJob::FileEnd HashJob::HashOpenFile(const Task& self, ContentHasher& hasher,
+                                       const std::wstring& path, JobFile& file,
                                        std::wstring& text) {
     BeginContexts();
     try {
-        return HashContent(self, path, file, text);
+        return HashContent(self, hasher, path, file, text);
     } catch (...) {
-        // The buffer is gone by now; the contexts begun for the file are
-        // ended before the file is closed.
+        // The hasher's threads have left the contexts by now; the contexts
+        // begun for the file are ended before the file is closed.
         DiscardContexts();
         throw;
     }
 }
 
-HashJob::FileEnd HashJob::HashContent(const Task& self, const std::wstring& path, JobFile& file,
+HashJob::FileEnd HashJob::HashContent(const Task& self, ContentHasher& hasher,
+                                      const std::wstring& path, JobFile& file,
                                       std::wstring& text) {
-    ErrorCode error = 0;
-    ReadEnd end = ReadEnd::EndOfFile;
-    std::uint32_t startTick = 0;
-    {
-        ChunkBuffer buffer = platform_.AllocateChunkBuffer(READ_CHUNK_SIZE, error);
-        if (!buffer) {
-            // Without a buffer nothing can be read: reported like a failed read.
-            DiscardContexts();
-            ReportFailure(kReadFailureLabel, path, error);
-            return FileEnd::NextFile;
+    if (const ErrorCode error = hasher.PrepareBuffers(); error != 0) {
+        // Without buffers nothing can be read: reported like a failed read.
+        DiscardContexts();
+        ReportFailure(kReadFailureLabel, path, error);
+        return FileEnd::NextFile;
+    }
+    const std::uint32_t startTick = platform_.TickCount();
+    std::array<THashContext*, 4> selected{};
+    std::size_t count = 0;
+    for (const Algorithm& algorithm : algorithms_) {
+        if (algorithm.selected) {
+            selected[count++] = &algorithm.context;
         }
-        startTick = platform_.TickCount();
-        Buffer = buffer.get();
-        struct BufferGone {
-            std::byte*& pointer;
-            ~BufferGone() { pointer = nullptr; }
-        } forget{Buffer};
-        end = ReadLoop(self, file, error);
-    }  // the buffer is released after the file's last read, on every path
+    }
+    const ContentResult result = hasher.Hash(
+        file, std::span(selected.data(), count), self, [this](std::uint32_t bytes) {
+            nProgressPos += bytes;
+            NextFileQueued();  // FileCount as the progress sees it
+            ShowChunkProgress();
+        });
 
-    if (end == ReadEnd::Cancelled) {
+    if (result.end == ContentEnd::Cancelled) {
         DiscardContexts();
         return FileEnd::EndJob;
     }
-    if (end == ReadEnd::ReadFailed) {
+    if (result.end == ContentEnd::ReadFailed) {
         // The digests of a part of the file would pass for the file's own.
         DiscardContexts();
-        ReportFailure(kReadFailureLabel, path, error);
+        ReportFailure(kReadFailureLabel, path, result.readError);
         return FileEnd::NextFile;
     }
     AppendDigestLines(text);
@@ -176,85 +183,25 @@ HashJob::FileEnd HashJob::HashContent(const Task& self, const std::wstring& path
     return FileEnd::NextFile;
 }
 
-HashJob::ReadEnd HashJob::ReadLoop(const Task& self, JobFile& file, ErrorCode& readError) {
-    do {
-        if (self.CancellationRequested()) {
-            return ReadEnd::Cancelled;
-        }
-        readError = file.Read(Buffer, READ_CHUNK_SIZE, BytesRead);
-        if (readError != 0) {
-            BytesRead = 0;
-            return ReadEnd::ReadFailed;
-        }
-        if (BytesRead > 0) {
-            HashChunk();
-            nProgressPos += BytesRead;
-            NextFileQueued();  // FileCount as the progress sees it
-            ShowChunkProgress();
-        }
-    } while (BytesRead == READ_CHUNK_SIZE);
-    return ReadEnd::EndOfFile;
-}
-
-void HashJob::HashChunk() {
-    const auto feed = [this](THashContext& context, bool calc, std::int64_t& spent) {
-        return [this, &context, calc, &spent](const Task&) {
-            if (!calc) {
-                spent = 0;
-                return;
-            }
-            const auto start = std::chrono::steady_clock::now();
-            HashUpdate(context, Buffer, static_cast<std::int32_t>(BytesRead));
-            spent = (std::chrono::steady_clock::now() - start).count();
-        };
-    };
-    // All four are created, in this order, whatever the flags; an unselected
-    // one returns at once. Each runs with the time its algorithm took on the
-    // previous chunk as its priority, and they are started together: on two
-    // threads, beginning with the two longest and giving each later one to
-    // the thread free first is the shortest way through four tasks.
-    const std::array<TaskHandle, 4> tasks{
-        ThreadPool::Create(feed(Md5Ctx, CalcMD5, lastChunkTimes_[0]), lastChunkTimes_[0]),
-        ThreadPool::Create(feed(Sha1Ctx, CalcSHA1, lastChunkTimes_[1]), lastChunkTimes_[1]),
-        ThreadPool::Create(feed(Sha256Ctx, CalcSHA256, lastChunkTimes_[2]), lastChunkTimes_[2]),
-        ThreadPool::Create(feed(Crc32Ctx, CalcCRC32, lastChunkTimes_[3]), lastChunkTimes_[3])};
-    try {
-        pool_.StartAll(tasks);
-    } catch (...) {
-        // Those started still read the buffer: let them finish first.
-        for (const TaskHandle& task : tasks) {
-            if (task->Status() != TaskStatus::Created) {
-                task->WaitFinished();
-            }
-        }
-        throw;
-    }
-    pool_.WaitForAll(tasks);
+bool HashJob::AnyCalc() const {
+    return std::any_of(algorithms_.begin(), algorithms_.end(),
+                       [](const Algorithm& algorithm) { return algorithm.selected; });
 }
 
 void HashJob::BeginContexts() {
-    if (CalcMD5) {
-        HashInit(Md5Ctx, CALG_MD5);
-    }
-    if (CalcSHA1) {
-        HashInit(Sha1Ctx, CALG_SHA1);
-    }
-    if (CalcSHA256) {
-        HashInit(Sha256Ctx, CALG_SHA_256);
-    }
-    if (CalcCRC32) {
-        HashInit(Crc32Ctx, CALG_CRC32);
+    for (const Algorithm& algorithm : algorithms_) {
+        if (algorithm.selected) {
+            HashInit(algorithm.context, algorithm.id);
+        }
     }
     contextsBegun_ = true;
 }
 
 void HashJob::AppendDigestLines(std::wstring& text) {
     const std::array<std::wstring, 4> digests = FinishContexts(options_.Upcase);
-    const std::array<bool, 4> selected{CalcMD5, CalcSHA1, CalcSHA256, CalcCRC32};
-    const std::array<const wchar_t*, 4> names{L"MD5", L"SHA1", L"SHA256", L"CRC32"};
-    for (std::size_t i = 0; i < digests.size(); ++i) {
-        if (selected[i]) {
-            AppendDigestLine(text, names[i], digests[i]);
+    for (std::size_t i = 0; i < algorithms_.size(); ++i) {
+        if (algorithms_[i].selected) {
+            AppendDigestLine(text, algorithms_[i].name, digests[i]);
         }
     }
 }
@@ -269,18 +216,16 @@ std::array<std::wstring, 4> HashJob::FinishContexts(bool upperCase) {
         return digests;
     }
     contextsBegun_ = false;
-    const std::array<THashContext*, 4> contexts{&Md5Ctx, &Sha1Ctx, &Sha256Ctx, &Crc32Ctx};
-    const std::array<bool, 4> selected{CalcMD5, CalcSHA1, CalcSHA256, CalcCRC32};
     // Each begun context is finished, so that its handles are released,
     // even when finishing an earlier one failed; the first failure is then
     // raised again.
     std::exception_ptr failure;
-    for (std::size_t i = 0; i < contexts.size(); ++i) {
-        if (!selected[i]) {
+    for (std::size_t i = 0; i < algorithms_.size(); ++i) {
+        if (!algorithms_[i].selected) {
             continue;
         }
         try {
-            digests[i] = HashFinal(*contexts[i], upperCase);
+            digests[i] = HashFinal(algorithms_[i].context, upperCase);
         } catch (...) {
             if (!failure) {
                 failure = std::current_exception();

@@ -1,25 +1,24 @@
 #pragma once
 // The hash job: the background work that turns the queue FileList into
-// report blocks. It walks the queue by index, reads every file in chunks of
-// READ_CHUNK_SIZE bytes, feeds each chunk to the four hash contexts in
-// parallel (one pool task per algorithm, joined before the next read), and
-// hands the window one block per file, progress after every chunk, and the
-// control state changes, each through a synchronous call to the UI thread.
+// report blocks. It walks the queue by index, has every file's content read
+// in chunks of READ_CHUNK_SIZE bytes and hashed by the selected algorithms,
+// each at its own pace on the pool's threads (ContentHasher), and hands the
+// window one block per file, progress for every chunk all algorithms have
+// taken, and the control state changes, each through a synchronous call to
+// the UI thread.
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "ContentHasher.h"
 #include "HashContext.h"
 #include "JobPlatform.h"
 #include "JobQueueState.h"
 #include "JobWindow.h"
 #include "ThreadPool.h"
 #include "UiCallQueue.h"
-
-// The size of the chunk buffer and of every read request (6.25 MiB).
-inline constexpr std::uint32_t READ_CHUNK_SIZE = 0x640000;
 
 class HashJob {
   public:
@@ -34,22 +33,28 @@ class HashJob {
 
   private:
     enum class FileEnd { NextFile, EndJob };
-    enum class ReadEnd { EndOfFile, Cancelled, ReadFailed };
+
+    // One algorithm of the report: its id, its name in the digest line, its
+    // context and whether it was selected. Walked in the order of the lines.
+    struct Algorithm {
+        std::uint32_t id;
+        const wchar_t* name;
+        THashContext& context;
+        const bool& selected;
+    };
 
     void ProcessQueue(const Task& self);
     bool NextFileQueued();  // re-reads FileCount under FileListLock
-    FileEnd ProcessFile(const Task& self);
-    FileEnd HashOpenFile(const Task& self, const std::wstring& path, JobFile& file,
-                         std::wstring& text);
-    FileEnd HashContent(const Task& self, const std::wstring& path, JobFile& file,
-                        std::wstring& text);
-    ReadEnd ReadLoop(const Task& self, JobFile& file, ErrorCode& readError);
-    void HashChunk();
-    bool AnyCalc() const { return CalcMD5 || CalcSHA1 || CalcSHA256 || CalcCRC32; }
+    FileEnd ProcessFile(const Task& self, ContentHasher& hasher);
+    FileEnd HashOpenFile(const Task& self, ContentHasher& hasher, const std::wstring& path,
+                         JobFile& file, std::wstring& text);
+    FileEnd HashContent(const Task& self, ContentHasher& hasher, const std::wstring& path,
+                        JobFile& file, std::wstring& text);
+    bool AnyCalc() const;
     void BeginContexts();
     void AppendDigestLines(std::wstring& text);
     void DiscardContexts();
-    // Finishes every begun context; the digests of MD5, SHA1, SHA256, CRC32.
+    // Finishes every begun context; the digests in the order of algorithms_.
     std::array<std::wstring, 4> FinishContexts(bool upperCase);
     void ReportFailure(const wchar_t* label, const std::wstring& path, ErrorCode error);
 
@@ -66,8 +71,9 @@ class HashJob {
     ThreadPool& pool_;
     JobOptions options_;
 
-    // The job state; the contexts and Calc flags are shared with the chunk
-    // tasks, which run only while the job waits for them.
+    // The job state. Between BeginContexts and the end of a file's hashing
+    // the contexts belong to the hasher's threads; the Calc flags do not
+    // change while files are hashed.
     THashContext Md5Ctx;
     THashContext Sha1Ctx;
     THashContext Sha256Ctx;
@@ -80,13 +86,15 @@ class HashJob {
     std::int32_t iCount = 0;
     std::int64_t nFileSize = 0;
     std::int64_t nProgressPos = 0;
-    std::byte* Buffer = nullptr;  // the chunk buffer while a file's read loop runs
-    std::uint32_t BytesRead = 0;
+
+    const std::array<Algorithm, 4> algorithms_{{
+        {CALG_MD5, L"MD5", Md5Ctx, CalcMD5},
+        {CALG_SHA1, L"SHA1", Sha1Ctx, CalcSHA1},
+        {CALG_SHA_256, L"SHA256", Sha256Ctx, CalcSHA256},
+        {CALG_CRC32, L"CRC32", Crc32Ctx, CalcCRC32},
+    }};
 
     std::int32_t nextIndex_ = 0;
-    // Nanoseconds each algorithm's task took on the latest chunk, written by
-    // the tasks, read by the job between chunks.
-    std::array<std::int64_t, 4> lastChunkTimes_{};
     bool contextsBegun_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "ThreadPool.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <utility>
 
@@ -41,7 +42,7 @@ std::exception_ptr Task::Failure() const {
 }
 
 void Task::WaitFinished() const {
-    std::unique_lock lock(doneMutex_);
+    SyncLock lock(doneMutex_);
     done_.wait(lock, [this] { return Finished(); });
 }
 
@@ -67,7 +68,7 @@ void Task::Execute() {
     // What the procedure captured is released before anyone learns the end.
     procedure_ = nullptr;
     {
-        std::lock_guard lock(doneMutex_);
+        SyncGuard lock(doneMutex_);
         phase_.store(Phase::Done, std::memory_order_release);
     }
     done_.notify_all();
@@ -82,7 +83,7 @@ ThreadPool::ThreadPool(unsigned workerCount) {
 
 ThreadPool::~ThreadPool() {
     {
-        std::lock_guard lock(mutex_);
+        SyncGuard lock(mutex_);
         stopping_ = true;
     }
     wake_.notify_all();
@@ -97,7 +98,7 @@ ThreadPool& ThreadPool::Default() {
 }
 
 unsigned ThreadPool::DefaultWorkerCount() {
-    return std::max(2u, std::thread::hardware_concurrency());
+    return std::max(2u, std::thread::hardware_concurrency()) + 1;
 }
 
 TaskHandle ThreadPool::Create(TaskProcedure procedure, std::int64_t priority) {
@@ -107,7 +108,7 @@ TaskHandle ThreadPool::Create(TaskProcedure procedure, std::int64_t priority) {
 void ThreadPool::Start(const TaskHandle& task) {
     task->MarkQueued();
     {
-        std::lock_guard lock(mutex_);
+        SyncGuard lock(mutex_);
         Enqueue(task);
     }
     wake_.notify_one();
@@ -115,7 +116,7 @@ void ThreadPool::Start(const TaskHandle& task) {
 
 void ThreadPool::StartAll(std::span<const TaskHandle> tasks) {
     {
-        std::lock_guard lock(mutex_);
+        SyncGuard lock(mutex_);
         // A task counts as started once it is queued: if queueing fails part
         // way, the rest stay unstarted and never run.
         for (const TaskHandle& task : tasks) {
@@ -148,27 +149,38 @@ void ThreadPool::WaitForAll(std::span<const TaskHandle> tasks) {
             throw std::logic_error("waiting for a task that was never started");
         }
     }
-    // Help first: whatever no worker has claimed runs here, so the waiting
-    // thread works instead of idling. A worker that later pops one of these
-    // finds it claimed and skips it.
-    std::vector<Task*> byPriority;
-    byPriority.reserve(tasks.size());
-    for (const TaskHandle& task : tasks) {
-        byPriority.push_back(task.get());
-    }
-    std::stable_sort(byPriority.begin(), byPriority.end(),
-                     [](const Task* a, const Task* b) { return a->priority_ > b->priority_; });
-    for (Task* task : byPriority) {
-        if (task->TryClaim()) {
-            task->Execute();
-        }
-    }
-    for (const TaskHandle& task : tasks) {
-        task->WaitFinished();
-    }
+    FinishAll(tasks);
     for (const TaskHandle& task : tasks) {
         if (task->failure_) {
             std::rethrow_exception(task->failure_);
+        }
+    }
+}
+
+void ThreadPool::FinishAll(std::span<const TaskHandle> tasks) noexcept {
+    // Help first: whatever no worker has claimed runs here, so the waiting
+    // thread works instead of idling. A worker that later pops one of these
+    // finds it claimed and skips it.
+    std::array<Task*, 8> few{};
+    std::vector<Task*> many;
+    Task** byPriority = few.data();
+    if (tasks.size() > few.size()) {
+        many.resize(tasks.size());
+        byPriority = many.data();
+    }
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+        byPriority[i] = tasks[i].get();
+    }
+    std::stable_sort(byPriority, byPriority + tasks.size(),
+                     [](const Task* a, const Task* b) { return a->priority_ > b->priority_; });
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+        if (byPriority[i]->TryClaim()) {
+            byPriority[i]->Execute();
+        }
+    }
+    for (const TaskHandle& task : tasks) {
+        if (task->phase_.load(std::memory_order_acquire) != Task::Phase::Created) {
+            task->WaitFinished();
         }
     }
 }
@@ -177,7 +189,7 @@ void ThreadPool::WorkerLoop() {
     for (;;) {
         TaskHandle task;
         {
-            std::unique_lock lock(mutex_);
+            SyncLock lock(mutex_);
             wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
             if (queue_.empty()) {
                 return;  // stopping, and nothing left to run

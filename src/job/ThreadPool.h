@@ -8,16 +8,16 @@
 // how long its tasks take starts the longest first.
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <thread>
 #include <vector>
+
+#include "ThreadSync.h"
 
 enum class TaskStatus { Created, WaitingToRun, Running, Completed, Cancelled, Faulted };
 
@@ -60,8 +60,8 @@ class Task {
     std::atomic<Phase> phase_{Phase::Created};
     std::atomic<bool> cancelRequested_{false};
     std::exception_ptr failure_;  // written before phase_ becomes Done
-    mutable std::mutex doneMutex_;
-    mutable std::condition_variable done_;
+    mutable SyncMutex doneMutex_;
+    mutable SyncCondition done_;
 };
 
 class ThreadPool {
@@ -74,7 +74,8 @@ class ThreadPool {
 
     // The shared pool of the program, created on first use.
     static ThreadPool& Default();
-    // The hardware's concurrency, at least 2.
+    // One worker per core (at least 2) for the work the job hands out, and
+    // one for the job itself, which mostly reads and waits.
     static unsigned DefaultWorkerCount();
 
     unsigned WorkerCount() const { return static_cast<unsigned>(workers_.size()); }
@@ -94,13 +95,15 @@ class ThreadPool {
     // priority first. Then rethrows the first failure among them, in the
     // set's order.
     void WaitForAll(std::span<const TaskHandle> tasks);
+    // The same wait, leaving the failures with the tasks.
+    void FinishAll(std::span<const TaskHandle> tasks) noexcept;
 
   private:
     void WorkerLoop();
     void Enqueue(const TaskHandle& task);  // mutex_ held
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
+    SyncMutex mutex_;
+    SyncCondition wake_;
     std::deque<TaskHandle> queue_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;

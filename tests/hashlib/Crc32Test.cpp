@@ -92,6 +92,37 @@ TEST_F(Crc32Test, AnySplitAndAlignmentGivesTheStreamCrc) {
     }
 }
 
+// Pieces hashed apart and combined give the CRC of the whole, wherever the
+// boundaries fall: at the start, within the first word, on word boundaries,
+// at odd offsets, at the end; also in three pieces.
+TEST_F(Crc32Test, CombinedPiecesGiveTheCrcOfTheWhole) {
+    std::vector<std::uint8_t> data(10007);
+    std::mt19937 random(7);
+    for (std::uint8_t& byte : data) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    const std::uint32_t whole = BitwiseCrc32(data.data(), data.size());
+    const auto crcOf = [&](std::size_t begin, std::size_t end) {
+        return Crc32Update(0, data.data() + begin, static_cast<std::int32_t>(end - begin));
+    };
+    const std::size_t n = data.size();
+    for (std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{4},
+                            std::size_t{5}, std::size_t{7}, std::size_t{1001}, n - 1, n}) {
+        EXPECT_EQ(Crc32Combine(crcOf(0, cut), crcOf(cut, n), n - cut), whole) << "cut " << cut;
+    }
+    for (std::size_t first : {std::size_t{1}, std::size_t{3}, std::size_t{4}, std::size_t{4097}}) {
+        const std::size_t second = (first + (n - first) / 2) | 1;  // an odd offset
+        std::uint32_t crc = crcOf(0, first);
+        crc = Crc32Combine(crc, crcOf(first, second), second - first);
+        crc = Crc32Combine(crc, crcOf(second, n), n - second);
+        EXPECT_EQ(crc, whole) << "cuts " << first << ", " << second;
+    }
+    // Appending zero bytes is combining with the CRC of zeros.
+    const std::vector<std::uint8_t> zeros(4099, 0);
+    EXPECT_EQ(Crc32Combine(0xCBF43926u, BitwiseCrc32(zeros.data(), zeros.size()), zeros.size()),
+              Crc32Update(0xCBF43926u, zeros.data(), static_cast<std::int32_t>(zeros.size())));
+}
+
 TEST_F(Crc32Test, RebuildingKeepsTheTables) {
     std::vector<std::uint32_t> before(&Crc32Table[0][0], &Crc32Table[0][0] + 8 * 256);
     MakeCrc32Table();
