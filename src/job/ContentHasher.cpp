@@ -29,7 +29,7 @@ std::uint32_t PieceLength(std::uint32_t chunkBytes, std::uint32_t piece) {
 // One context on its way through the file's chunks.
 struct Lane {
     THashContext* context = nullptr;
-    bool inPieces = false;  // CRC32: pieces on any thread, combined in order
+    bool inPieces = false;    // CRC32: pieces on any thread, combined in order
     std::uint64_t taken = 0;  // chunks finished
     bool busy = false;        // a whole-chunk lane: a thread is on chunk `taken`
     // A lane in pieces: of chunk `taken`, the pieces handed out, those
@@ -186,7 +186,9 @@ class ContentHasher::Run {
     // One per core, no more than the work of one chunk can keep busy, and
     // none beyond the pool's workers besides the one the caller may hold.
     unsigned HelperCount() const {
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const unsigned wanted = owner_.settings_.helpers;
+        const unsigned cores =
+            wanted != 0 ? wanted : std::max(1u, std::thread::hardware_concurrency());
         unsigned useful = 0;
         for (const Lane& lane : lanes_) {
             useful += lane.inPieces ? kPiecesPerChunk : 1;
@@ -299,7 +301,7 @@ class ContentHasher::Run {
             if (inPieces) {
                 pieceCrc = Crc32Update(0, unit.data, static_cast<std::int32_t>(unit.bytes));
             } else {
-                owner_.update_(context, unit.data, static_cast<std::int32_t>(unit.bytes));
+                owner_.settings_.update(context, unit.data, static_cast<std::int32_t>(unit.bytes));
             }
         } catch (...) {
             lock.lock();
@@ -364,12 +366,11 @@ class ContentHasher::Run {
     std::exception_ptr failure_;
 };
 
-ContentHasher::ContentHasher(ThreadPool& pool, JobPlatform& platform, ChunkUpdate update,
-                             std::uint32_t hashInPlaceLimit)
+ContentHasher::ContentHasher(ThreadPool& pool, JobPlatform& platform,
+                             ContentHasherSettings settings)
     : pool_(pool),
       platform_(platform),
-      update_(std::move(update)),
-      hashInPlaceLimit_(hashInPlaceLimit),
+      settings_(std::move(settings)),
       ring_(nullptr, ChunkBufferRelease{&platform}) {}
 
 ErrorCode ContentHasher::PrepareBuffers() {
@@ -393,9 +394,9 @@ ContentResult ContentHasher::Hash(JobFile& file, std::span<THashContext* const> 
     if (bytes == 0) {
         return {};
     }
-    if (bytes < READ_CHUNK_SIZE && bytes <= hashInPlaceLimit_) {
+    if (bytes < READ_CHUNK_SIZE && bytes <= settings_.hashInPlaceLimit) {
         for (THashContext* context : contexts) {
-            update_(*context, ring_.get(), static_cast<std::int32_t>(bytes));
+            settings_.update(*context, ring_.get(), static_cast<std::int32_t>(bytes));
         }
         chunkTaken(bytes);
         return {};

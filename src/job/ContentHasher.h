@@ -45,10 +45,16 @@ using ChunkUpdate = std::function<bool(THashContext&, const void*, std::int32_t)
 // Told the size of each chunk once every context has taken it.
 using ChunkTaken = std::function<void(std::uint32_t bytes)>;
 
+struct ContentHasherSettings {
+    ChunkUpdate update = HashUpdate;
+    std::uint32_t hashInPlaceLimit = kHashInPlaceLimit;
+    // Threads of the pool that hash besides the reader; 0: one per core.
+    unsigned helpers = 0;
+};
+
 class ContentHasher {
   public:
-    ContentHasher(ThreadPool& pool, JobPlatform& platform, ChunkUpdate update = HashUpdate,
-                  std::uint32_t hashInPlaceLimit = kHashInPlaceLimit);
+    ContentHasher(ThreadPool& pool, JobPlatform& platform, ContentHasherSettings settings = {});
     ContentHasher(const ContentHasher&) = delete;
     ContentHasher& operator=(const ContentHasher&) = delete;
 
@@ -73,7 +79,6 @@ class ContentHasher {
 
     ThreadPool& pool_;
     JobPlatform& platform_;
-    const ChunkUpdate update_;
-    const std::uint32_t hashInPlaceLimit_;
+    const ContentHasherSettings settings_;
     ChunkBuffer ring_;
 };

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <span>
 #include <exception>
 #include <limits>
+#include <span>
 #include <utility>
 
 #include "JobProgress.h"
@@ -140,8 +140,7 @@ HashJob::FileEnd HashJob::HashOpenFile(const Task& self, ContentHasher& hasher,
 }
 
 HashJob::FileEnd HashJob::HashContent(const Task& self, ContentHasher& hasher,
-                                      const std::wstring& path, JobFile& file,
-                                      std::wstring& text) {
+                                      const std::wstring& path, JobFile& file, std::wstring& text) {
     if (const ErrorCode error = hasher.PrepareBuffers(); error != 0) {
         // Without buffers nothing can be read: reported like a failed read.
         DiscardContexts();
@@ -156,8 +155,8 @@ HashJob::FileEnd HashJob::HashContent(const Task& self, ContentHasher& hasher,
             selected[count++] = &algorithm.context;
         }
     }
-    const ContentResult result = hasher.Hash(
-        file, std::span(selected.data(), count), self, [this](std::uint32_t bytes) {
+    const ContentResult result =
+        hasher.Hash(file, std::span(selected.data(), count), self, [this](std::uint32_t bytes) {
             nProgressPos += bytes;
             NextFileQueued();  // FileCount as the progress sees it
             ShowChunkProgress();

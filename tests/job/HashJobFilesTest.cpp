@@ -83,6 +83,50 @@ TEST_F(HashJobFilesTest, DigestsAgreeWithTheReferenceTools) {
     EXPECT_EQ(job.window.results, expected);
 }
 
+TEST_F(HashJobFilesTest, SizesAroundTheChunksAndTheRingAgreeWithTheReferenceTools) {
+    // Pattern files; values from md5sum, sha1sum, sha256sum and rhash --crc32.
+    // The sizes sit at the edges of the read requests, of the small chunk
+    // hashed where it is read, and of the ring of chunks read ahead.
+    constexpr std::size_t kChunk = READ_CHUNK_SIZE;
+    static_assert(kRingChunks == 4, "the last size goes one ring and 3 bytes far");
+    const Reference references[] = {
+        {"0.bin", Pattern(0), L"d41d8cd98f00b204e9800998ecf8427e",
+         L"da39a3ee5e6b4b0d3255bfef95601890afd80709",
+         L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", L"00000000"},
+        {"1.bin", Pattern(1), L"93b885adfe0da089cdf634904fd59f71",
+         L"5ba93c9db0cff93f52b521d7420e43f6eda2784f",
+         L"6e340b9cffb37a989ca544e6bb780a2c78901d3fb33738768511a30617afa01d", L"d202ef8d"},
+        {"65536.bin", Pattern(65536), L"a5a5dfa7d29736aecbf57924186dfcc8",
+         L"c385e8900d89c2707831d19dcbd83c17cd7f545e",
+         L"58f414c587d599b6fa1678097a7459ce669c6e0fe894d81be9c7ed2879bd6bcb", L"29142303"},
+        {"65537.bin", Pattern(65537), L"9880bc8c8f439a46186d08528ea062a2",
+         L"8baac88f79af542005159fa0c9dff25732cda268",
+         L"c467a464422f2210112c5dc41a45692d29a2494bc08d8fbca654acaf090c9a95", L"3c259a82"},
+        {"chunk-1.bin", Pattern(kChunk - 1), L"53ab1558f8a0d3d489398ae2f0166903",
+         L"54297dbd4dea45c9fd69361eb67a428b79056843",
+         L"de6484e76a71747c34f452c48c1f2e817b46139c19e6aa7404dcc68e578335d0", L"f1548de8"},
+        {"chunk.bin", Pattern(kChunk), L"8b5e7ea543b059f7e5df0aaf2db32588",
+         L"df50e603addf57b3402b02df89d4acf4c2a29b7e",
+         L"01b5570376340834b4c22b0bfcffeb858410e25d6fdc63505cbca81f595638f5", L"0d9354c3"},
+        {"chunk+1.bin", Pattern(kChunk + 1), L"e1df19ee692d9905947a6c5e58807b62",
+         L"8f8ddfdaf1994ae4af0a3f4878126a880b864967",
+         L"c57e8f76d3c8b6aa45698d53d127820283ad2710fb5c85422d13654adab8350f", L"9abd4a92"},
+        {"ring+3.bin", Pattern(4 * kChunk + 3), L"9734e2afb4215d3303e5dc234694bd15",
+         L"0e5eb0c36f8e776750a088e50a521bee9dbd68b3",
+         L"9993d1e5f6429c72e2e402fd5af0e474547cbf5f75a62c83d789b243ccc29aaa", L"82c829ea"},
+    };
+    std::vector<std::wstring> expected;
+    for (const Reference& r : references) {
+        const std::wstring path = Write(r.name, r.content);
+        job.Queue({path});
+        expected.push_back(FormatFileNameLine(path, true) + L"MD5: " + r.md5 + L"\r\nSHA1: " +
+                           r.sha1 + L"\r\nSHA256: " + r.sha256 + L"\r\nCRC32: " + r.crc32 +
+                           L"\r\n");
+    }
+    job.RunJob();
+    EXPECT_EQ(job.window.results, expected);
+}
+
 TEST_F(HashJobFilesTest, AMissingFileGetsTheSystemsReason) {
     const std::wstring path = (folder / "missing.bin").wstring();
     job.Queue({path});

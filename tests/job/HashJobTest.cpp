@@ -289,6 +289,41 @@ TEST_F(HashJobTest, ABufferThatCannotBeAllocatedGivesAReadFailureBlock) {
     EXPECT_EQ(job.log.Count("read:"), 0u);
 }
 
+TEST_F(HashJobTest, TheChunkBuffersAreAllocatedOnceForTheWholeJob) {
+    const std::int64_t sizes[] = {100, 0, 3 * kChunk + 1, 1, kChunk, 5000};
+    std::vector<std::wstring> paths;
+    std::vector<std::wstring> expected;
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        paths.push_back(L"/f" + std::to_wstring(i));
+        const auto seed = static_cast<std::uint8_t>(i);
+        job.platform.AddFile(paths.back(), SizedFile(sizes[i], seed));
+        expected.push_back(HashedBlock(paths.back(), PatternDigests(sizes[i], seed, false)));
+    }
+    paths.push_back(L"/missing");
+    expected.push_back(L"打开失败：/missing\r\n错误原因：reason 2\r\n");
+    job.Queue(paths);
+    job.RunJob();
+    EXPECT_EQ(job.window.results, expected);
+    EXPECT_EQ(job.log.Count("alloc"), 1u);
+    EXPECT_EQ(job.log.Count("free"), 1u);
+    const Events events = job.log.Events();
+    EXPECT_EQ(events.end()[-2], "free");  // when the job's walk of the list ends
+}
+
+TEST_F(HashJobTest, AfterAFailedAllocationTheNextFileTriesAgain) {
+    job.platform.allocationError = 8;
+    job.platform.AddFile(L"/a", SizedFile(10, 1));
+    job.platform.AddFile(L"/b", SizedFile(10, 2));
+    job.window.onResult = [&](const std::wstring&) { job.platform.allocationError = 0; };
+    job.Queue({L"/a", L"/b"});
+    job.RunJob();
+    EXPECT_EQ(job.window.results,
+              (std::vector<std::wstring>{L"读取失败：/a\r\n错误原因：reason 8\r\n",
+                                         HashedBlock(L"/b", PatternDigests(10, 2, false))}));
+    EXPECT_EQ(job.log.Count("alloc:failed"), 1u);
+    EXPECT_EQ(job.log.Count("alloc"), 2u);  // the failed one and the one kept
+}
+
 TEST_F(HashJobTest, AFailingCallToTheWindowEndsTheJobLikeACancellation) {
     job.platform.AddFile(L"/a", SizedFile(3 * kChunk));
     job.platform.AddFile(L"/b", SizedFile(10));

@@ -148,7 +148,9 @@ class JobHarness {
     FakeJobWindow window{log};
     JobQueueState queue;
     UiCallQueue ui;
-    ThreadPool pool{2};  // last: its workers end before the rest goes
+    // One worker for the job and two for its hashing, as the program's pool
+    // has on two cores. Last: its workers end before the rest goes.
+    ThreadPool pool{3};
 
   private:
     void Wake();
