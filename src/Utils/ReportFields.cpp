@@ -54,11 +54,14 @@ std::wstring FormatFileTimeLine(NativeFileHandle file) {
 }
 
 std::wstring FormatSpeed(std::int64_t bytes, std::int64_t elapsedMs) {
+    return FormatSpeed(bytes, elapsedMs, *CurrentLocaleSettings());
+}
+
+std::wstring FormatSpeed(std::int64_t bytes, std::int64_t elapsedMs, const LocaleSettings& locale) {
     if (elapsedMs <= 1000) {
         return {};
     }
     const double megabytesPerSecond =
         static_cast<double>(bytes) / static_cast<double>(elapsedMs) / 1000.0;
-    const auto settings = CurrentLocaleSettings();
-    return L" (" + FixedTwoDecimals(megabytesPerSecond, settings->DecimalSeparator) + L" MB/s)";
+    return L" (" + FixedTwoDecimals(megabytesPerSecond, locale.DecimalSeparator) + L" MB/s)";
 }

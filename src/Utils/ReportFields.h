@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+struct LocaleSettings;
+
 #ifdef _WIN32
 using NativeFileHandle = void*;  // HANDLE
 #else
@@ -16,3 +18,6 @@ std::wstring FormatFileSizeLine(std::int64_t size);
 std::wstring FormatFileVersionLine(const std::wstring& path);
 std::wstring FormatFileTimeLine(NativeFileHandle file);
 std::wstring FormatSpeed(std::int64_t bytes, std::int64_t elapsedMs);
+// The same with the separators of a snapshot the caller already holds, so
+// that a line with two numbers shows one locale's separator in both.
+std::wstring FormatSpeed(std::int64_t bytes, std::int64_t elapsedMs, const LocaleSettings& locale);

@@ -175,8 +175,10 @@ HashJob::FileEnd HashJob::HashContent(const Task& self, ContentHasher& hasher,
     AppendDigestLines(text);
     if (options_.CalcTime) {
         const std::uint32_t elapsed = platform_.TickCount() - startTick;  // wraps at 2^32
-        AppendCalcTimeLine(text, elapsed / 1000.0, CurrentLocaleSettings()->DecimalSeparator,
-                           FormatSpeed(nFileSize, elapsed));
+        // Both numbers of the line take the separator of one snapshot.
+        const auto locale = platform_.LocaleSnapshot();
+        AppendCalcTimeLine(text, elapsed / 1000.0, locale->DecimalSeparator,
+                           FormatSpeed(nFileSize, elapsed, *locale));
     }
     ShowResult(std::move(text));
     return FileEnd::NextFile;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "LocaleSettings.h"
 #include "ReportFields.h"  // NativeFileHandle
 
 using ErrorCode = std::uint32_t;
@@ -47,6 +48,11 @@ class JobPlatform {
     virtual std::uint32_t TickCount() = 0;
     // The system's reason for an error code, never empty.
     virtual std::wstring ErrorReason(ErrorCode code) = 0;
+    // The locale's number and time settings in force now; the regional
+    // settings may change between two calls.
+    virtual std::shared_ptr<const LocaleSettings> LocaleSnapshot() {
+        return CurrentLocaleSettings();
+    }
 
     ChunkBuffer AllocateChunkBuffer(std::size_t size, ErrorCode& error);
 };

@@ -404,6 +404,33 @@ TEST_F(HashJobTest, TheTimeLineFollowsTheLocalesDecimalSeparator) {
         << Narrow(job.window.results[0]);
 }
 
+TEST_F(HashJobTest, TheTimeLineTakesOneSeparatorForBothNumbersWhileTheLocaleChanges) {
+    // Every look at the regional settings through the platform finds them
+    // changed again; neither separator is the one installed for the process.
+    const auto previous = *CurrentLocaleSettings();
+    LocaleSettings point = previous;
+    point.DecimalSeparator = L".";
+    InstallLocaleSettings(point);
+    bool comma = false;
+    job.platform.localeSnapshots = [&] {
+        LocaleSettings settings = point;
+        comma = !comma;
+        settings.DecimalSeparator = comma ? L"," : L"#";
+        return std::make_shared<const LocaleSettings>(settings);
+    };
+    job.window.options = AlgorithmOptions(false, false, false, true);
+    job.window.options.CalcTime = true;
+    job.platform.tickStep = 2000;
+    job.platform.AddFile(L"/a", SizedFile(4'000'000));
+    job.Queue({L"/a"});
+    job.RunJob();
+    InstallLocaleSettings(previous);
+    const std::wstring& block = job.window.results.at(0);
+    const bool commaLine = block.find(L"计算时间: 2,00s (2,00 MB/s)\r\n") != std::wstring::npos;
+    const bool hashLine = block.find(L"计算时间: 2#00s (2#00 MB/s)\r\n") != std::wstring::npos;
+    EXPECT_TRUE(commaLine || hashLine) << Narrow(block);
+}
+
 TEST_F(HashJobTest, SelectedAlgorithmsOnlyAndTheBareNameWithoutThePathOption) {
     job.window.options = AlgorithmOptions(false, true, false, true);
     job.window.options.Path = false;

@@ -189,6 +189,10 @@ void FakeJobPlatform::FreeBuffer(std::byte* buffer) noexcept {
     --heldBuffers_;
 }
 
+std::shared_ptr<const LocaleSettings> FakeJobPlatform::LocaleSnapshot() {
+    return localeSnapshots ? localeSnapshots() : JobPlatform::LocaleSnapshot();
+}
+
 std::uint32_t FakeJobPlatform::TickCount() {
     std::lock_guard lock(mutex_);
     if (!ticking_) {

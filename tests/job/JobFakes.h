@@ -67,6 +67,8 @@ class FakeJobPlatform final : public JobPlatform {
     std::uint32_t TickCount() override;
     // "reason <code>"
     std::wstring ErrorReason(ErrorCode code) override;
+    // From `localeSnapshots` when set, else the process's snapshot.
+    std::shared_ptr<const LocaleSettings> LocaleSnapshot() override;
 
     static constexpr ErrorCode kMissingFileError = 2;
 
@@ -77,6 +79,8 @@ class FakeJobPlatform final : public JobPlatform {
     // Runs on the job's thread after a read, with the path and the read's
     // number (from 0).
     std::function<void(const std::wstring&, int)> afterRead;
+    // Stands for the regional settings changing while the job runs.
+    std::function<std::shared_ptr<const LocaleSettings>()> localeSnapshots;
 
     int OpenFiles() const;
     int HeldBuffers() const;
