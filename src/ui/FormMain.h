@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FileDialogs.h"
 #include "ThrottledPaint.h"
 #include "Win32Raii.h"
 
@@ -32,15 +33,6 @@ enum class TControlKind { Label, CheckBox, Button, Edit, ProgressBar, RichEdit }
 enum TAnchor : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
-
-// Settings of a common file dialog, kept between uses during a run.
-struct TFileDialog {
-    std::wstring Filter;              // "description|pattern|..." pairs
-    std::wstring DefaultExt;          // without the dot
-    std::wstring FileName;            // initial name; the chosen name after a successful run
-    int FilterIndex = 1;              // 1-based, as the dialog reports it
-    std::vector<std::wstring> Files;  // every chosen name, full paths
-};
 
 // An item of a popup menu.
 struct TMenuItem {

@@ -3,15 +3,11 @@
 
 #include "FormMain.h"
 
-// The common dialogs need the base declarations first.
-#include <commdlg.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ChecksumVerify.h"
-#include "DialogFilter.h"
 #include "IntakeScans.h"
 #include "JobPlatform.h"
 #include "JobQueueState.h"
@@ -20,35 +16,13 @@ namespace {
 
 constexpr const wchar_t* kListDialogFilter =
     L"哈希文件|*.md5;*.sha1;*.sha256;*.sfv;*.txt|所有文件|*.*";
-// Room for the longest path the file system accepts.
-constexpr std::size_t kFileNameCapacity = 32768;
-
-// Shows the open dialog for one existing file; false when the user cancels.
+// The open dialog for one existing file; false when the user cancels.
 bool ExecuteListDialog(HWND owner, TFileDialog& dialog) {
     if (dialog.Filter.empty()) {
         dialog.Filter = kListDialogFilter;
         dialog.FilterIndex = 1;
     }
-    const std::wstring filter = SystemDialogFilter(dialog.Filter);
-    std::vector<wchar_t> fileName(kFileNameCapacity, L'\0');
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = static_cast<DWORD>(dialog.FilterIndex);
-    ofn.lpstrFile = fileName.data();
-    ofn.nMaxFile = static_cast<DWORD>(fileName.size());
-    ofn.Flags =
-        OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
-    if (!::GetOpenFileNameW(&ofn)) {
-        const DWORD error = ::CommDlgExtendedError();
-        if (error == 0) return false;
-        throw TAppError(L"The open dialog failed (error " + std::to_wstring(error) + L")");
-    }
-    dialog.FilterIndex = static_cast<int>(ofn.nFilterIndex);
-    dialog.FileName = fileName.data();
-    dialog.Files.assign(1, dialog.FileName);
-    return true;
+    return ExecuteOpenDialog(owner, dialog, TOpenChoice::OneExistingFile);
 }
 
 // A list that is not UTF-8 is in the system's ANSI code page.

@@ -4,7 +4,6 @@
 #include "FormMain.h"
 
 // These need the declarations of <windows.h>, which FormMain.h brings.
-#include <commdlg.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -15,7 +14,6 @@
 
 #include "ChecksumListSave.h"
 #include "ChunkedWrite.h"
-#include "DialogFilter.h"
 #include "JobPlatform.h"
 #include "ViewLines.h"
 
@@ -30,8 +28,6 @@ constexpr UINT kPopVerifyId = 205;
 
 constexpr const wchar_t* kSaveDefaultExt = L"txt";
 constexpr const wchar_t* kSaveInitialName = L"Hash校验结果";
-// Room for the longest path the file system accepts.
-constexpr std::size_t kFileNameCapacity = 32768;
 // Text is converted and written a piece at a time, so that even a view of
 // many megabytes needs no second full copy in the ANSI code page.
 constexpr std::size_t kSavePieceChars = 1 << 20;
@@ -112,34 +108,14 @@ void PutUnicodeTextOnClipboard(HWND owner, const std::wstring& text) {
 
 // ---- Save ------------------------------------------------------------------
 
-// Shows the save dialog with the settings it keeps between uses; on success
-// the chosen name and file type become the starting values of the next use.
-bool ExecuteSaveDialog(HWND owner, TFileDialog& dialog) {
-    if (dialog.Filter.empty()) {
-        dialog.Filter = kSaveDialogFilter;
-        dialog.DefaultExt = kSaveDefaultExt;
-        dialog.FileName = kSaveInitialName;
-        dialog.FilterIndex = 1;
-    }
-    const std::wstring filter = SystemDialogFilter(dialog.Filter);
-    std::vector<wchar_t> fileName(kFileNameCapacity, L'\0');
-    dialog.FileName.copy(fileName.data(), std::min(dialog.FileName.size(), fileName.size() - 1));
-
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = static_cast<DWORD>(dialog.FilterIndex);
-    ofn.lpstrFile = fileName.data();
-    ofn.nMaxFile = static_cast<DWORD>(fileName.size());
-    ofn.lpstrDefExt = dialog.DefaultExt.empty() ? nullptr : dialog.DefaultExt.c_str();
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
-    if (!::GetSaveFileNameW(&ofn)) return false;
-
-    dialog.FileName = fileName.data();
-    dialog.FilterIndex = static_cast<int>(ofn.nFilterIndex);
-    dialog.Files.assign(1, dialog.FileName);
-    return true;
+// The save dialog's settings before its first use; later uses start from
+// the name and file type chosen last.
+void PrepareSaveDialog(TFileDialog& dialog) {
+    if (!dialog.Filter.empty()) return;
+    dialog.Filter = kSaveDialogFilter;
+    dialog.DefaultExt = kSaveDefaultExt;
+    dialog.FileName = kSaveInitialName;
+    dialog.FilterIndex = 1;
 }
 
 // UTF-16 to the system's ANSI code page; characters the code page lacks
@@ -280,6 +256,7 @@ void TFormMain::Btn_CopyClick() {
 }
 
 void TFormMain::Btn_SaveClick() {
+    PrepareSaveDialog(SaveDialog1);
     if (!ExecuteSaveDialog(handle_, SaveDialog1)) return;
     const std::wstring path = SaveDialog1.FileName;
     if (const auto algorithm = ListAlgorithmOfSaveType(SaveDialog1.FilterIndex)) {

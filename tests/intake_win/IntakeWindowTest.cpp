@@ -280,6 +280,13 @@ HWND FindOpenDialog(HWND owner) {
     return search.found;
 }
 
+// The dialog's file name box: the classic dialog's combo box, or the item
+// dialog's edit box.
+HWND FileNameBox(HWND dialog) {
+    const HWND combo = ::GetDlgItem(dialog, cmb13);
+    return combo ? combo : ::GetDlgItem(dialog, edt1);
+}
+
 // Types each text into the dialog's file name box and presses Open, as a
 // user would; the UI thread meanwhile runs the dialog.
 void TypeIntoOpenDialog(HWND owner, Paths texts, std::atomic<bool>& done) {
@@ -291,8 +298,7 @@ void TypeIntoOpenDialog(HWND owner, Paths texts, std::atomic<bool>& done) {
     for (const std::wstring& text : texts) {
         if (!dialog) break;
         ::Sleep(200);
-        ::SendMessageW(::GetDlgItem(dialog, cmb13), WM_SETTEXT, 0,
-                       reinterpret_cast<LPARAM>(text.c_str()));
+        ::SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
         ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
     }
@@ -346,7 +352,7 @@ void SelectAllInOpenDialog(HWND owner, std::wstring folder, std::atomic<bool>& d
     }
     if (dialog) {
         ::Sleep(200);
-        ::SendMessageW(::GetDlgItem(dialog, cmb13), WM_SETTEXT, 0,
+        ::SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0,
                        reinterpret_cast<LPARAM>(folder.c_str()));
         ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
@@ -365,13 +371,14 @@ void SelectAllInOpenDialog(HWND owner, std::wstring folder, std::atomic<bool>& d
     done = true;
 }
 
-TEST_F(IntakeWindowTest, TheOpenDialogReturnsASelectionLargerThanItsFirstBuffer) {
+TEST_F(IntakeWindowTest, TheOpenDialogReturnsALargeSelectionWhole) {
     OpenForm();
     tree.Folder(L"pick");
     Paths expected;
-    for (int i = 0; i < 300; ++i) {
-        // 300 names of 120 characters: over 36,000 characters in all.
-        const std::wstring name = std::wstring(112, L'n') + std::to_wstring(10000000 + i);
+    for (int i = 0; i < 135; ++i) {
+        // 135 names of 250 characters: over 33,000 characters in all, more
+        // than a classic dialog's usual buffer holds.
+        const std::wstring name = std::wstring(242, L'n') + std::to_wstring(10000000 + i);
         tree.File(L"pick\\" + name);
         expected.push_back(tree.At(L"pick\\" + name));
     }

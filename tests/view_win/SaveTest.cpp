@@ -34,8 +34,10 @@ class SaveTest : public ViewFixture {
         ::GetCurrentDirectoryW(MAX_PATH, startFolder_);
     }
     void TearDown() override {
-        // The dialog makes the chosen file's folder the current one, which
-        // would keep the test's folder from being removed.
+        // Saving into another folder leaves the process's current folder.
+        wchar_t now[MAX_PATH] = {};
+        ::GetCurrentDirectoryW(MAX_PATH, now);
+        EXPECT_STREQ(now, startFolder_);
         ::SetCurrentDirectoryW(startFolder_);
         ViewFixture::TearDown();
     }
@@ -163,8 +165,8 @@ TEST_F(SaveTest, WriteFailureShowsFailedToSaveStream) {
                                          OPEN_EXISTING, 0, nullptr));
     if (!probe) GTEST_SKIP() << "no device that refuses writes";
     CreateFilledForm(kViewText);
-    // The trailing dot keeps the default extension away.
-    const SaveSession session = Save(full + L".");
+    // With the type "所有文件" chosen the dialog adds no extension.
+    const SaveSession session = Save(full, 1);
     EXPECT_EQ(session.ErrorBox.Caption, L"Varudodi");
     EXPECT_EQ(session.ErrorBox.Text, L"Failed to Save Stream");
     EXPECT_EQ(ViewText(), kViewText);

@@ -33,6 +33,7 @@ constexpr int kFileNameCombo = 0x047C;  // cmb13
 constexpr int kFileNameEdit = 0x0480;   // edt1
 constexpr int kFileTypeCombo = 0x0470;  // cmb1
 constexpr int kReadOnlyBox = 0x0410;    // chx1
+constexpr int kLookInCombo = 0x0471;    // cmb2, classic dialogs only
 
 BOOL CALLBACK FindEdit(HWND child, LPARAM context) {
     if (ClassOf(child) == L"Edit") {
@@ -132,6 +133,10 @@ SeenSaveDialog ReadSaveDialog(HWND dialog) {
     seen.ReadOnlyBoxVisible = readOnly && ::IsWindowVisible(readOnly);
     seen.Resizable = (::GetWindowLongPtrW(dialog, GWL_STYLE) & WS_THICKFRAME) != 0;
     return seen;
+}
+
+bool IsClassicFileDialog(HWND dialog) {
+    return ::GetDlgItem(dialog, kLookInCombo) != nullptr;
 }
 
 void TypeFileName(HWND dialog, const std::wstring& name) {

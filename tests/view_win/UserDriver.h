@@ -41,6 +41,9 @@ struct SeenSaveDialog {
     bool Resizable = false;
 };
 SeenSaveDialog ReadSaveDialog(HWND dialog);
+// True for the classic open and save dialogs, false for the item dialogs:
+// only the classic ones have the "look in" folder box.
+bool IsClassicFileDialog(HWND dialog);
 void TypeFileName(HWND dialog, const std::wstring& name);
 void ChooseFileType(HWND dialog, int index);
 
