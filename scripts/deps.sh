@@ -6,8 +6,12 @@ set -euo pipefail
 PACKAGES=(
     cmake make g++ libssl-dev googletest
     g++-mingw-w64-x86-64-posix
-    wine wine64 xvfb x11-utils imagemagick
+    wine wine64 xvfb x11-utils xdotool imagemagick
     fonts-wqy-microhei locales
+    # Wine's own Tahoma and Marlett: without them captions are clipped and
+    # the caption buttons show letters. Only a recommendation of wine, which
+    # --no-install-recommends leaves out.
+    fonts-wine
 )
 
 missing=()

@@ -2,7 +2,8 @@
 # Builds Varudodi.exe and starts it with the given files or folders.
 # On a desktop the window opens under Wine. Without a display the program runs
 # on a virtual display until its job has ended; the script then prints the
-# result view's text, saves a screenshot of the window and closes it.
+# result view's text, saves a screenshot of the window (to docs/screenshot.png,
+# or to $VARUDODI_SCREENSHOT when set) and closes it.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
@@ -18,11 +19,15 @@ PROBE="$ROOT/build/windows/tests/probe/VarudodiProbe.exe"
 source "$ROOT/scripts/wine-env.sh"
 wine_env_init wine-run
 
-# Paths that exist here are handed over in their Windows form.
+# Paths that exist here are handed over in their Windows form, on the drive
+# Z: that a Wine prefix maps to the root folder. Formed here, not by winepath:
+# any Wine command run before the display exists starts the prefix's desktop
+# process without one, and the program started next then gets no window.
 args=()
 for arg in "$@"; do
     if [[ -e "$arg" ]]; then
-        args+=("$(winepath -w "$(realpath "$arg")" 2>/dev/null)")
+        full=$(realpath "$arg")
+        args+=("Z:${full//\//\\}")
     else
         args+=("$arg")
     fi
@@ -46,7 +51,7 @@ read -r x y w h < <(wine "$PROBE" rect | tr -d '\r')
 mkdir -p "$ROOT/build"
 shot="$ROOT/build/screenshot.png"
 import -window root -crop "${w}x${h}+${x}+${y}" +repage "$shot"
-cp "$shot" "$ROOT/docs/screenshot.png"
+cp "$shot" "${VARUDODI_SCREENSHOT:-$ROOT/docs/screenshot.png}"
 echo "Screenshot: $shot"
 wine "$PROBE" close 60000
 wait "$app_pid" || true
