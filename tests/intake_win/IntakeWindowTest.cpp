@@ -375,10 +375,10 @@ TEST_F(IntakeWindowTest, TheOpenDialogReturnsALargeSelectionWhole) {
     OpenForm();
     tree.Folder(L"pick");
     Paths expected;
-    for (int i = 0; i < 135; ++i) {
-        // 135 names of 250 characters: over 33,000 characters in all, more
+    for (int i = 0; i < 215; ++i) {
+        // 215 names of 160 characters: over 34,000 characters in all, more
         // than a classic dialog's usual buffer holds.
-        const std::wstring name = std::wstring(242, L'n') + std::to_wstring(10000000 + i);
+        const std::wstring name = std::wstring(152, L'n') + std::to_wstring(10000000 + i);
         tree.File(L"pick\\" + name);
         expected.push_back(tree.At(L"pick\\" + name));
     }
