@@ -5,11 +5,16 @@
 //                                       file's chunks through one context on
 //                                       this thread, timing the hashing and,
 //                                       apart, the reading
+//   hashbench read <file>               reads the file as the job does,
+//                                       without hashing, timing it all
 //   hashbench job <file> [md5,sha1,...] the job over the file with all four
 //                                       algorithms (or those listed) and a
 //                                       window that only records, timing
 //                                       start to end, and its peak memory
 //                                       above the process at rest
+//   hashbench drop <file>               see BenchModes.h, as for
+//   hashbench pool [rounds]             pool and small
+//   hashbench small <bytes> [files]
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -22,6 +27,7 @@
 #include <vector>
 
 #include "BenchMemory.h"
+#include "BenchModes.h"
 #include "HashContext.h"
 #include "HashJob.h"
 #include "Utf8Text.h"
@@ -106,6 +112,35 @@ int Alone(const std::wstring& path, const std::string& algorithm) {
     return 0;
 }
 
+int ReadAlone(const std::wstring& path) {
+    JobPlatform& platform = SystemJobPlatform();
+    std::unique_ptr<JobFile> file;
+    if (ErrorCode error = platform.OpenFile(path, file)) {
+        std::fprintf(stderr, "open failed: %s\n", WideToUtf8(platform.ErrorReason(error)).c_str());
+        return 1;
+    }
+    ErrorCode error = 0;
+    ChunkBuffer buffer = platform.AllocateChunkBuffer(READ_CHUNK_SIZE, error);
+    if (!buffer) {
+        std::fprintf(stderr, "no buffer: %s\n", WideToUtf8(platform.ErrorReason(error)).c_str());
+        return 1;
+    }
+    std::uint64_t total = 0;
+    std::uint32_t read = 0;
+    const Clock::time_point start = Clock::now();
+    do {
+        if ((error = file->Read(buffer.get(), READ_CHUNK_SIZE, read)) != 0) {
+            std::fprintf(stderr, "read failed: %s\n",
+                         WideToUtf8(platform.ErrorReason(error)).c_str());
+            return 1;
+        }
+        total += read;
+    } while (read == READ_CHUNK_SIZE);
+    std::printf("read seconds=%.4f bytes=%llu\n", Seconds(Clock::now() - start),
+                static_cast<unsigned long long>(total));
+    return 0;
+}
+
 // A window that shows nothing and keeps the last block.
 class RecordingWindow final : public JobWindow {
   public:
@@ -168,6 +203,15 @@ JobOptions AlgorithmsOf(const std::string& list) {
 }
 
 int Job(const std::wstring& path, const std::string& algorithms) {
+    // At rest the program has its pool and its hash service loaded: what
+    // the job adds to that is what it costs.
+    ThreadPool::Default();
+    for (const std::uint32_t id : {std::uint32_t{CALG_MD5}, std::uint32_t{CALG_SHA1},
+                                   std::uint32_t{CALG_SHA_256}, CALG_CRC32}) {
+        THashContext context;
+        HashInit(context, id);
+        HashFinal(context, false);
+    }
     const ProcessMemory rest = ReadProcessMemory();
 
     std::mutex mutex;
@@ -226,6 +270,18 @@ int main(int argc, char** argv) {
         if (mode == "alone" && argc == 4) {
             return Alone(Utf8ToWide(argv[2]), argv[3]);
         }
+        if (mode == "read" && argc == 3) {
+            return ReadAlone(Utf8ToWide(argv[2]));
+        }
+        if (mode == "drop" && argc == 3) {
+            return DropFromCache(argv[2]);
+        }
+        if (mode == "pool" && argc <= 3) {
+            return PoolCost(argc == 3 ? std::stol(argv[2]) : 2000);
+        }
+        if (mode == "small" && (argc == 3 || argc == 4)) {
+            return SmallChunk(std::stol(argv[2]), argc == 4 ? std::stol(argv[3]) : 2000);
+        }
         if (mode == "job" && (argc == 3 || argc == 4)) {
             return Job(Utf8ToWide(argv[2]), argc == 4 ? argv[3] : "md5,sha1,sha256,crc32");
         }
@@ -235,6 +291,7 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr,
                  "usage: hashbench create <file> <MiB> | alone <file> md5|sha1|sha256|crc32 | "
-                 "job <file> [md5,sha1,sha256,crc32]\n");
+                 "read <file> | job <file> [md5,sha1,sha256,crc32] | drop <file> | "
+                 "pool [rounds] | small <bytes> [files]\n");
     return 2;
 }
