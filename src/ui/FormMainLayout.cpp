@@ -104,8 +104,8 @@ WindowClassAndStyle ClassFor(TControlKind kind) {
             return {PROGRESS_CLASSW, 0, 0};
         case TControlKind::RichEdit:
             return {MSFTEDIT_CLASS,
-                    ES_MULTILINE | ES_READONLY | ES_NOHIDESEL | ES_DISABLENOSCROLL | WS_VSCROLL |
-                        WS_HSCROLL | WS_TABSTOP,
+                    ES_MULTILINE | ES_READONLY | ES_DISABLENOSCROLL | WS_VSCROLL | WS_HSCROLL |
+                        WS_TABSTOP,
                     WS_EX_CLIENTEDGE};
     }
     return {L"STATIC", 0, 0};

@@ -31,6 +31,42 @@ class FindTest : public ViewFixture {
     }
 };
 
+// How many pixels of the view's client area show the selection colour.
+int HighlightedPixels(HWND view) {
+    ::RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT client{};
+    ::GetClientRect(view, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    const HDC windowDc = ::GetDC(view);
+    const HDC memoryDc = ::CreateCompatibleDC(windowDc);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP image = ::CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = ::SelectObject(memoryDc, image);
+    ::BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    const DWORD wanted = (DWORD{GetRValue(highlight)} << 16) | (DWORD{GetGValue(highlight)} << 8) |
+                         GetBValue(highlight);
+    int count = 0;
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int i = 0; pixels && i < width * height; ++i) {
+        if ((pixels[i] & 0xFFFFFF) == wanted) ++count;
+    }
+    ::SelectObject(memoryDc, previous);
+    ::DeleteObject(image);
+    ::DeleteDC(memoryDc);
+    ::ReleaseDC(view, windowDc);
+    return count;
+}
+
 TEST_F(FindTest, DigestsMatchWhateverTheirCase) {
     const struct {
         bool ViewUpper;
@@ -53,6 +89,22 @@ TEST_F(FindTest, DigestsMatchWhateverTheirCase) {
         EXPECT_EQ(::GetFocus(), View()) << "the view shows its selection";
         CloseForm();
     }
+}
+
+TEST_F(FindTest, TheSelectionShowsOnlyWhileTheViewHasTheFocus) {
+    CreateFilledForm(ReportBlock(L"C:\\data\\a.bin", true));
+    SetCompareText(kMd5Upper);
+    ClickFind(1000);
+    ASSERT_EQ(::GetFocus(), View());
+    Pump(20);
+    EXPECT_GT(HighlightedPixels(View()), 0) << "the found digest shows selected";
+    ::SetFocus(form_->Ed_ComText.Handle);
+    Pump(20);
+    EXPECT_EQ(HighlightedPixels(View()), 0) << "hidden while another control has the focus";
+    EXPECT_EQ(SelectedText(), kMd5Upper) << "but still selected";
+    ::SetFocus(View());
+    Pump(20);
+    EXPECT_GT(HighlightedPixels(View()), 0) << "shown again with the focus";
 }
 
 TEST_F(FindTest, EveryClickSelectsTheFirstOccurrence) {
