@@ -7,6 +7,7 @@
 #include <richedit.h>
 
 #include <array>
+#include <cstdlib>
 
 namespace {
 
@@ -203,6 +204,59 @@ TEST_F(MainWindowTest, OuterSizeNeverGoesBelowTheMinimum) {
     ::SendMessageW(form_->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, 511);
     EXPECT_EQ(info.ptMinTrackSize.y, 397);
+}
+
+int ScreenDpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// At 144 pixels per inch every designed length is one and a half times as
+// long, a half pixel rounded up.
+int At144Dpi(int length) {
+    return (length * 3 + 1) / 2;
+}
+
+// Run by the ctest entry that sets the screen to 144 DPI first and asks for
+// it through VARUDODI_REQUIRE_144DPI; skipped at other resolutions otherwise.
+class MainWindowAt144DpiTest : public FormFixture {
+  protected:
+    void SetUp() override {
+        if (ScreenDpi() != 144) {
+            if (_wgetenv(L"VARUDODI_REQUIRE_144DPI")) FAIL() << "the screen is not at 144 DPI";
+            GTEST_SKIP() << "the screen is not at 144 DPI";
+        }
+        FormFixture::SetUp();
+    }
+};
+
+TEST_F(MainWindowAt144DpiTest, EveryControlAndTheClientAreaScaleButNotTheMinimumSize) {
+    CreateForm();
+    RECT client{};
+    ::GetClientRect(form_->Handle(), &client);
+    EXPECT_EQ(client.right, At144Dpi(495));
+    EXPECT_EQ(client.bottom, At144Dpi(358));
+    ASSERT_EQ(form_->Components.size(), kExpected.size());
+    for (std::size_t i = 0; i < kExpected.size(); ++i) {
+        const ExpectedControl& want = kExpected[i];
+        SCOPED_TRACE(testing::Message() << "control " << i);
+        const RECT r = ClientRectOf((form_.get()->*want.Member).Handle);
+        EXPECT_EQ(r.left, At144Dpi(want.Bounds.left));
+        EXPECT_EQ(r.top, At144Dpi(want.Bounds.top));
+        EXPECT_EQ(r.right, At144Dpi(want.Bounds.right));
+        EXPECT_EQ(r.bottom, At144Dpi(want.Bounds.bottom));
+    }
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form_->Btn_Exit.Handle, WM_GETFONT, 0, 0)),
+                 sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -At144Dpi(11));
+
+    // The minimum outer size is the same number of pixels at any resolution.
+    ::SetWindowPos(form_->Handle(), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(form_->Width(), 511);
+    EXPECT_EQ(form_->Height(), 397);
 }
 
 TEST_F(MainWindowTest, FormCanResizeRaisesOnlyWhatIsTooSmall) {
