@@ -9,6 +9,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "HashContext.h"
 #include "JobPlatform.h"
@@ -60,6 +61,23 @@ class ChecksumCheckTest : public ViewFixture {
                                              });
         user.Join();
         return menuShown && dialogShown;
+    }
+    // Clicks Save, chooses the file type and types the name.
+    void SaveAs(const std::wstring& name, int typeIndex) {
+        const HWND form = form_->Handle();
+        BackgroundUser user([&] {
+            const HWND dialog = WaitForOwnedDialog(form);
+            if (!dialog) return;
+            ChooseFileType(dialog, typeIndex);
+            TypeFileName(dialog, name);
+            PressButton(dialog, IDOK);
+            WaitUntilClosed(dialog);
+        });
+        Click(form_->Btn_Save);
+        user.Join();
+        // The window is activated again after the dialog; a menu opened
+        // before that would close at once.
+        Pump(200);
     }
     bool WaitIdle() {
         return PumpUntil([&] { return !JobRunning(*JobQueue); }, 120000);
@@ -152,6 +170,53 @@ TEST_F(ChecksumCheckTest, ListThatCannotBeOpenedGivesTheOpenFailureBlock) {
                               SystemJobPlatform().ErrorReason(ERROR_SHARING_VIOLATION) +
                               L"\r\n\r\n");
     EXPECT_TRUE(form_->Btn_Clear.Enabled());
+}
+
+TEST_F(ChecksumCheckTest, SavedListsCheckAsMatchingAndAnsiListsAreRead) {
+    const std::wstring first = In(L"a b.txt");
+    const std::wstring second = In(L"子 目录\\中.txt");
+    folder_.MakeFolder(L"子 目录");
+    WriteFileBytes(first, "first");
+    WriteFileBytes(second, "second");
+    CreateFilledForm(L"");
+    for (const TControl* box :
+         {&form_->CB_MD5, &form_->CB_SHA1, &form_->CB_SHA256, &form_->CB_CRC32, &form_->CB_Path}) {
+        box->SetChecked(true);
+    }
+    {
+        FileListGuard guard(JobQueue->FileListLock);
+        JobQueue->FileList = {first, second};
+    }
+    form_->StartHash();
+    ASSERT_TRUE(WaitIdle());
+
+    // Each list type, typed without its extension; then each is checked.
+    const wchar_t* const extensions[] = {L".md5", L".sha1", L".sha256", L".sfv"};
+    std::vector<std::wstring> lists;
+    for (int type = 0; type < 4; ++type) {
+        const std::wstring name = In(L"列表" + std::to_wstring(type));
+        SaveAs(name, 2 + type);
+        lists.push_back(name + extensions[type]);
+        ASSERT_NE(::GetFileAttributesW(lists.back().c_str()), INVALID_FILE_ATTRIBUTES) << type;
+    }
+    for (const std::wstring& list : lists) {
+        Click(form_->Btn_Clear);
+        ASSERT_TRUE(CheckList(list));
+        ASSERT_TRUE(WaitIdle());
+        const std::wstring text = ViewText();
+        EXPECT_NE(text.find(L"校验完成：共 2 个文件，2 个一致，0 个不一致，0 个无法读取\r\n\r\n"),
+                  std::wstring::npos)
+            << WideToUtf8(text);
+    }
+
+    // A list in code page 936, as older Windows tools write it.
+    Click(form_->Btn_Clear);
+    WriteFileBytes(In(L"gbk.md5"),
+                   Md5Hex("second") + " *\xD7\xD3 \xC4\xBF\xC2\xBC\\\xD6\xD0.txt\r\n");
+    ASSERT_TRUE(CheckList(In(L"gbk.md5")));
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(ViewText().rfind(L"文件名称: " + second + L"\r\n", 0), 0u) << WideToUtf8(ViewText());
+    EXPECT_NE(ViewText().find(L"1 个一致"), std::wstring::npos);
 }
 
 }  // namespace
