@@ -14,7 +14,7 @@ void UiCallQueue::Call(std::function<void()> procedure) {
     }
     PendingCall call{std::move(procedure), nullptr, false};
     {
-        std::lock_guard lock(mutex_);
+        SyncGuard lock(mutex_);
         queue_.push_back(&call);
     }
     try {
@@ -22,14 +22,14 @@ void UiCallQueue::Call(std::function<void()> procedure) {
     } catch (...) {
         // Not woken: withdraw the call, unless the UI thread has already
         // taken it, in which case it runs and is waited for as usual.
-        std::lock_guard lock(mutex_);
+        SyncGuard lock(mutex_);
         const auto queued = std::find(queue_.begin(), queue_.end(), &call);
         if (queued != queue_.end()) {
             queue_.erase(queued);
             throw;
         }
     }
-    std::unique_lock lock(mutex_);
+    SyncLock lock(mutex_);
     callDone_.wait(lock, [&call] { return call.done; });
     lock.unlock();
     if (call.failure) {
@@ -45,7 +45,7 @@ std::size_t UiCallQueue::RunPending() {
     for (;;) {
         PendingCall* call = nullptr;
         {
-            std::lock_guard lock(mutex_);
+            SyncGuard lock(mutex_);
             if (queue_.empty()) {
                 return ran;
             }
@@ -59,7 +59,7 @@ std::size_t UiCallQueue::RunPending() {
             call->failure = std::current_exception();
         }
         {
-            std::lock_guard lock(mutex_);
+            SyncGuard lock(mutex_);
             call->done = true;
         }
         // The caller's record may vanish as soon as it sees done; notify on

@@ -6,12 +6,12 @@
 // caller. The UI thread runs queued procedures whenever it processes
 // messages, by calling RunPending.
 
-#include <condition_variable>
 #include <deque>
 #include <exception>
 #include <functional>
-#include <mutex>
 #include <thread>
+
+#include "ThreadSync.h"
 
 class UiCallQueue {
   public:
@@ -43,7 +43,7 @@ class UiCallQueue {
 
     const std::thread::id uiThread_;
     const WakeCallback wake_;
-    std::mutex mutex_;
-    std::condition_variable callDone_;
+    SyncMutex mutex_;
+    SyncCondition callDone_;
     std::deque<PendingCall*> queue_;
 };
