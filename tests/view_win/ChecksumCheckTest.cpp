@@ -172,6 +172,26 @@ TEST_F(ChecksumCheckTest, ListThatCannotBeOpenedGivesTheOpenFailureBlock) {
     EXPECT_TRUE(form_->Btn_Clear.Enabled());
 }
 
+TEST_F(ChecksumCheckTest, EntriesNamingAFolderOrTheListItself) {
+    folder_.MakeFolder(L"文件夹");
+    const std::wstring list = In(L"self.sha1");
+    WriteFileBytes(list, std::string(40, '0') + "  \xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB9\n" +
+                             std::string(40, '0') + "  self.sha1\n");
+    CreateFilledForm(L"");
+    form_->CB_Upcase.SetChecked(true);
+    ASSERT_TRUE(CheckList(list));
+    ASSERT_TRUE(WaitIdle());
+    const std::wstring text = ViewText();
+    EXPECT_EQ(text.rfind(L"打开失败：" + In(L"文件夹") + L"\r\n错误原因：", 0), 0u)
+        << WideToUtf8(text);
+    EXPECT_NE(text.find(L"文件名称: " + list + L"\r\nSHA1: "), std::wstring::npos)
+        << WideToUtf8(text);
+    EXPECT_NE(text.find(L"校验结果: 不一致 (应为 " + std::wstring(40, L'0') + L")\r\n\r\n"),
+              std::wstring::npos);
+    EXPECT_NE(text.find(L"校验完成：共 2 个文件，0 个一致，1 个不一致，1 个无法读取\r\n"),
+              std::wstring::npos);
+}
+
 TEST_F(ChecksumCheckTest, SavedListsCheckAsMatchingAndAnsiListsAreRead) {
     const std::wstring first = In(L"a b.txt");
     const std::wstring second = In(L"子 目录\\中.txt");
