@@ -72,6 +72,25 @@ LONG StoredLength(const std::wstring& text) {
     return count;
 }
 
+bool IsLineBreak(wchar_t c) {
+    return c == L'\r' || c == L'\n';
+}
+
+// Places the caret at the view's end without naming a character position:
+// Wine's rich edit finds a position by walking the text from its start, so
+// on a view of many blocks every append would take longer than the last.
+// Selecting everything and then deselecting leaves the caret at the active
+// end, the end of the text.
+void MoveCaretToEnd(HWND view, LONG length) {
+    CHARRANGE selection{};
+    ::SendMessageW(view, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    if (selection.cpMin == length && selection.cpMax == length) return;
+    CHARRANGE all{0, -1};
+    ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    CHARRANGE deselect{-1, -1};
+    ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&deselect));
+}
+
 void RepaintNow(HWND control) {
     ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
@@ -128,21 +147,26 @@ void TFormMain::SynchronizeResult(const std::wstring& Result) {
 void TFormMain::AppendResult(const std::wstring& Result) {
     HWND view = RichEdit1.Handle;
     const LONG length = ViewTextLength(view);
-    const wchar_t last = LastViewCharacter(view, length);
-    const bool lastLineEmpty = length == 0 || last == L'\r' || last == L'\n';
+    // The last character is read back (a walk through the whole text in
+    // Wine's rich edit) only when the text is no longer what the previous
+    // append left.
+    const bool lastLineEmpty =
+        length == 0 || (length == viewEnd_.Length ? viewEnd_.LastLineEmpty
+                                                  : IsLineBreak(LastViewCharacter(view, length)));
+    viewEnd_ = {};
     const std::wstring insert = lastLineEmpty ? Result + L"\r\n" : L"\r\n" + Result;
     // Drawing each step of the insertion is slow on large views; the view is
     // painted once, at its new end: now, or while a job runs, by the timer.
     const bool paintLater = jobPaint_.HoldBack(view);
     if (!paintLater) ::SendMessageW(view, WM_SETREDRAW, FALSE, 0);
-    CHARRANGE end{length, length};
-    ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    MoveCaretToEnd(view, length);
     SETTEXTEX how{ST_SELECTION | ST_KEEPUNDO, 1200};
     ::SendMessageW(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
                    reinterpret_cast<LPARAM>(insert.c_str()));
     const LONG newLength = ViewTextLength(view);
-    CHARRANGE caret{newLength, newLength};
-    ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    // The caret is just after the inserted text; no selection is left.
+    CHARRANGE deselect{-1, -1};
+    ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&deselect));
     ::SendMessageW(view, WM_VSCROLL, SB_BOTTOM, 0);
     if (!paintLater) {
         ::SendMessageW(view, WM_SETREDRAW, TRUE, 0);
@@ -151,6 +175,7 @@ void TFormMain::AppendResult(const std::wstring& Result) {
     if (newLength != length + StoredLength(insert)) {
         throw TAppError(L"The result view cannot take more text");
     }
+    viewEnd_ = {newLength, IsLineBreak(insert.back())};
 }
 
 void TFormMain::UpdateProgress(int position) {

@@ -179,7 +179,14 @@ class TFormMain {
     std::unique_ptr<JobWindow> jobWindow_;
     // The job's changes to the view and the bar, painted at a bounded rate.
     ThrottledPaint jobPaint_{kJobPaintTimer, kJobPaintIntervalMs};
-    int taskbarPosition_ = -1;  // what the taskbar button shows; -1 before the first update
+    // What the taskbar button shows; -1 before the first update.
+    int taskbarPosition_ = -1;
+    // The view's text length after the latest append, and whether its last
+    // line was then empty; Length -1 when unknown.
+    struct ViewEnd {
+        LONG Length = -1;
+        bool LastLineEmpty = true;
+    } viewEnd_;
     // The last check, kept for a restart until a hash job replaces it; it
     // shows through jobWindow_, so it is declared after it.
     std::unique_ptr<ChecksumVerifyWindow> verifyRun_;
