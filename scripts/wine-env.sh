@@ -44,6 +44,13 @@ wine_env_prepare_prefix() {
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+    # Wine's own Marlett from the fonts-wine package draws the caption
+    # buttons; this Wine build reads fonts from the prefix's Fonts folder and
+    # the system's font folders, not from Wine's own font folder.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [[ -d "$fonts" && -f /usr/share/wine/fonts/marlett.ttf && ! -e "$fonts/marlett.ttf" ]]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    fi
     # Wine draws the frame and caption itself, also without a window manager.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
