@@ -26,6 +26,9 @@ class HashJob {
     // has emptied HashTask, its very last step.
     HashJob(JobQueueState& queue, JobWindow& window, UiCallQueue& ui, JobPlatform& platform,
             ThreadPool& pool);
+    // Its table of algorithms refers to its own contexts and flags.
+    HashJob(const HashJob&) = delete;
+    HashJob& operator=(const HashJob&) = delete;
 
     // The job's procedure, run as the task held in queue.HashTask. Ends with
     // EnableControls and then the emptying of HashTask, however it ends.

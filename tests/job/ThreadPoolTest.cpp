@@ -113,6 +113,19 @@ TEST(ThreadPoolTest, WaitForAllRaisesAFailureAfterEveryTaskHasFinished) {
     EXPECT_EQ(set[1]->Status(), TaskStatus::Completed);
 }
 
+TEST(ThreadPoolTest, FinishAllRunsWhatNoWorkerTookAndLeavesFailuresWithTheTasks) {
+    ThreadPool pool(0);  // no worker: only the waiting thread can run them
+    std::atomic<int> ran{0};
+    std::vector<TaskHandle> set;
+    set.push_back(pool.Run([](const Task&) { throw std::runtime_error("hashing failed"); }));
+    set.push_back(pool.Run([&](const Task&) { ++ran; }));
+    pool.FinishAll(set);
+    EXPECT_EQ(ran, 1);
+    EXPECT_EQ(set[0]->Status(), TaskStatus::Faulted);
+    EXPECT_NE(set[0]->Failure(), nullptr);
+    EXPECT_EQ(set[1]->Status(), TaskStatus::Completed);
+}
+
 TEST(ThreadPoolTest, WaitingForAnUnstartedTaskIsRefused) {
     ThreadPool pool(1);
     const TaskHandle set[] = {ThreadPool::Create([](const Task&) {})};
