@@ -1,6 +1,7 @@
 #pragma once
 // Holds back the painting of controls that a job changes many times a
-// second, and paints them at most once per interval. Without it the window
+// second, and paints them at most once per interval, and after a long
+// paint correspondingly later. Without it the window
 // would paint after every change, whenever its queue runs empty, and the
 // job's next synchronous call would wait for that paint.
 
@@ -40,6 +41,9 @@ class ThrottledPaint {
 
     const UINT_PTR timerId_;
     const UINT intervalMs_;
+    // How long the latest paint took: a paint that takes long (a view of
+    // many blocks under Wine) waits proportionally longer for the next.
+    UINT lastPaintMs_ = 0;
     HWND owner_ = nullptr;
     bool throttling_ = false;
     bool timerArmed_ = false;
