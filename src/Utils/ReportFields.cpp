@@ -24,7 +24,7 @@ std::wstring NameOf(const std::wstring& path) {
 }  // namespace
 
 std::wstring FormatFileNameLine(const std::wstring& path, bool fullPath) {
-    return L"文件名称: " + (fullPath ? path : NameOf(path)) + kLineEnd;
+    return kFileNameLabel + (fullPath ? path : NameOf(path)) + kLineEnd;
 }
 
 std::wstring FormatFileSizeLine(std::int64_t size) {

@@ -13,6 +13,9 @@ using NativeFileHandle = void*;  // HANDLE
 using NativeFileHandle = int;  // file descriptor
 #endif
 
+// The label the name line begins with; checksum lists take names from it.
+inline constexpr const wchar_t* kFileNameLabel = L"文件名称: ";
+
 std::wstring FormatFileNameLine(const std::wstring& path, bool fullPath);
 std::wstring FormatFileSizeLine(std::int64_t size);
 std::wstring FormatFileVersionLine(const std::wstring& path);

@@ -38,9 +38,6 @@ struct ChecksumListContent {
 };
 
 inline constexpr std::size_t kListedUnrecognisedLines = 20;
-// The label of a report block's name line, which a list entry's name comes
-// from and a check's verdict block begins with.
-inline constexpr const wchar_t* kReportNameLabel = L"文件名称: ";
 // Longer names name no file on any file system: such lines are not entries.
 inline constexpr std::size_t kLongestEntryName = 32767;
 

@@ -5,6 +5,7 @@
 
 #include "ChecksumListPaths.h"
 #include "ReportBlock.h"
+#include "ReportFields.h"
 
 namespace {
 
@@ -167,7 +168,7 @@ void ChecksumVerifyWindow::EnableControls() {
 std::wstring ChecksumVerifyWindow::VerdictBlock(const VerifyItem& item,
                                                 const std::wstring& jobBlock) {
     std::wstring nameLine;
-    if (!FindLineValue(jobBlock, kReportNameLabel, nameLine)) {
+    if (!FindLineValue(jobBlock, kFileNameLabel, nameLine)) {
         // The job's error block for a file it could not open, size or read.
         ++unreadable_;
         return jobBlock;
@@ -175,7 +176,7 @@ std::wstring ChecksumVerifyWindow::VerdictBlock(const VerifyItem& item,
     const wchar_t* const name = InfoOf(item.Algorithm).Name;
     std::wstring digest;
     FindLineValue(jobBlock, std::wstring(name) + L": ", digest);
-    std::wstring block = kReportNameLabel + nameLine + L"\r\n";
+    std::wstring block = kFileNameLabel + nameLine + L"\r\n";
     AppendDigestLine(block, name, digest);
     if (InCase(digest, false) == item.Digest) {
         ++matching_;

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "ChecksumListPaths.h"
+#include "ReportFields.h"
 #include "ViewLines.h"
 
 const wchar_t* const kSaveDialogFilter =
@@ -36,7 +37,7 @@ std::optional<ChecksumAlgorithm> ListAlgorithmOfSaveType(int filterIndex) {
 SavedChecksumList ChecksumListFromReport(std::wstring_view viewText, ChecksumAlgorithm algorithm,
                                          std::wstring_view listPath) {
     const std::wstring digestLabel = std::wstring(InfoOf(algorithm).Name) + L": ";
-    const std::wstring_view nameLabel = kReportNameLabel;
+    const std::wstring_view nameLabel = kFileNameLabel;
     SavedChecksumList list;
     std::wstring_view name;
     std::wstring_view digest;

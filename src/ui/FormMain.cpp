@@ -170,13 +170,14 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             if (HandleCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
             break;
-        case WM_CONTEXTMENU:
-            if (reinterpret_cast<HWND>(wParam) == RichEdit1.Handle) {
-                RichEdit1ContextPopup(
-                    {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        case WM_CONTEXTMENU: {
+            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (reinterpret_cast<HWND>(wParam) == RichEdit1.Handle || OverPlaceholderView(at)) {
+                RichEdit1ContextPopup(at);
                 return 0;
             }
             break;
+        }
         case WM_DROPFILES:
             WMDropFiles(reinterpret_cast<HDROP>(wParam));
             return 0;

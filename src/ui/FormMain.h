@@ -170,6 +170,9 @@ class TFormMain {
     void StartVerifyRun();
     // No job runs, no intake scans and the window is not closing.
     bool CanStartCheck() const;
+    // A point of the screen on the result view while it shows its
+    // placeholder (disabled, before the first job).
+    bool OverPlaceholderView(POINT screenPoint) const;
     void CreateControls();
     void LayoutControls(int clientWidth, int clientHeight);
     int Scale(int value) const { return ::MulDiv(value, dpi_, 96); }

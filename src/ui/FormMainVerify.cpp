@@ -39,6 +39,16 @@ std::wstring AnsiCodePageToWide(std::string_view bytes) {
 
 }  // namespace
 
+bool TFormMain::OverPlaceholderView(POINT screenPoint) const {
+    // Before the first job the view is disabled, so its clicks reach the
+    // window; the popup is offered there all the same, so that a check can
+    // be the first thing done in a new window.
+    if (RichEdit1.Enabled()) return false;
+    RECT view{};
+    ::GetWindowRect(RichEdit1.Handle, &view);
+    return ::PtInRect(&view, screenPoint) != FALSE;
+}
+
 bool TFormMain::CanStartCheck() const {
     const TScanControl& scans = IntakeScans();
     return JobQueue && !JobRunning(*JobQueue) && !scans.Scanning() && !scans.Closing();

@@ -118,6 +118,48 @@ TEST_F(ChecksumCheckTest, GoodChangedAndMissingFilesGiveThreeVerdictsAndTheSumma
     EXPECT_EQ(::SendMessageW(form_->ProgressBar.Handle, PBM_GETPOS, 0, 0), 100);
 }
 
+TEST_F(ChecksumCheckTest, PopupOverThePlaceholderOfANewWindowStartsACheck) {
+    WriteFileBytes(In(L"a.txt"), "abc");
+    WriteFileBytes(In(L"a.md5"), Md5Hex("abc") + "  a.txt\n");
+    CreateForm();
+    ASSERT_FALSE(form_->RichEdit1.Enabled()) << "the placeholder";
+    RECT view{};
+    ::GetWindowRect(View(), &view);
+    const POINT inside{view.left + 40, view.top + 30};
+    // A right click on a disabled control reaches the window under it.
+    const auto rightClickOnPlaceholder = [&] {
+        ::SendMessageW(form_->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form_->Handle()),
+                       MAKELPARAM(inside.x, inside.y));
+    };
+    // Elsewhere on the window there is no popup.
+    EXPECT_FALSE(WithPopupMenu(
+        [&] {
+            ::SendMessageW(form_->Handle(), WM_CONTEXTMENU,
+                           reinterpret_cast<WPARAM>(form_->Handle()),
+                           MAKELPARAM(view.left - 5, view.bottom + 5));
+        },
+        [](HWND) { return false; }));
+
+    const HWND form = form_->Handle();
+    BackgroundUser user([&] {
+        const HWND dialog = WaitForOwnedDialog(form);
+        if (!dialog) return;
+        TypeFileName(dialog, In(L"a.md5"));
+        PressButton(dialog, IDOK);
+        WaitUntilClosed(dialog);
+    });
+    ASSERT_TRUE(WithPopupMenu(rightClickOnPlaceholder, [&](HWND) {
+        ChooseMenuItem(L'V');
+        return true;
+    }));
+    user.Join();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_TRUE(form_->RichEdit1.Enabled());
+    EXPECT_EQ(ViewText().rfind(L"文件名称: " + In(L"a.txt") + L"\r\n", 0), 0u)
+        << WideToUtf8(ViewText());
+    EXPECT_NE(ViewText().find(L"1 个一致"), std::wstring::npos);
+}
+
 TEST_F(ChecksumCheckTest, StopEndsTheCheckWithoutSummaryAndStartChecksAgain) {
     std::string big(48u << 20, '\0');
     std::mt19937 random(3);
