@@ -9,10 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "ErrorReason.h"  // ErrorCode
 #include "LocaleSettings.h"
 #include "ReportFields.h"  // NativeFileHandle
-
-using ErrorCode = std::uint32_t;
 
 // One file open for sequential reading; closed when destroyed.
 class JobFile {

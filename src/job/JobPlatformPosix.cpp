@@ -1,14 +1,12 @@
 // The job's services on POSIX systems: open/fstat/read/close, page-aligned
-// heap memory, the monotonic clock and strerror.
+// heap memory, the monotonic clock and the system's reasons for error codes.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <optional>
 #include <string>
 
 #include "ErrorReason.h"
@@ -23,15 +21,6 @@ constexpr std::size_t kPageSize = 4096;
 // success.
 ErrorCode FailureCode() {
     return errno != 0 ? static_cast<ErrorCode>(errno) : EIO;
-}
-
-// strerror_r comes in a GNU flavour (returns the text) and an XSI one
-// (fills the buffer); both are handled.
-const char* MessageOf(char* result, const char*) {
-    return result;
-}
-[[maybe_unused]] const char* MessageOf(int result, const char* buffer) {
-    return result == 0 ? buffer : nullptr;
 }
 
 class PosixJobFile final : public JobFile {
@@ -132,20 +121,7 @@ class PosixJobPlatform final : public JobPlatform {
         return static_cast<std::uint32_t>(ms);
     }
 
-    std::wstring ErrorReason(ErrorCode code) override {
-        return ComposeErrorReason(
-            code, [](ErrorCode wanted, MessageLanguage) -> std::optional<std::wstring> {
-                // The program leaves the C library in its "C" locale, whose
-                // texts are the English ones: one lookup serves both.
-                char buffer[256] = {};
-                const char* text = MessageOf(
-                    ::strerror_r(static_cast<int>(wanted), buffer, sizeof buffer), buffer);
-                if (text == nullptr) {
-                    return std::nullopt;
-                }
-                return Utf8ToWide(text);
-            });
-    }
+    std::wstring ErrorReason(ErrorCode code) override { return SystemErrorReason(code); }
 };
 
 }  // namespace

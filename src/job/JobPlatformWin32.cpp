@@ -1,9 +1,8 @@
 // The job's services on Windows: CreateFileW, GetFileSizeEx, ReadFile and
-// CloseHandle, VirtualAlloc and VirtualFree, GetTickCount, and FormatMessageW
-// for the reasons of error codes.
+// CloseHandle, VirtualAlloc and VirtualFree, GetTickCount, and the system's
+// reasons for error codes.
 #include <windows.h>
 
-#include <optional>
 #include <string>
 
 #include "ErrorReason.h"
@@ -55,29 +54,6 @@ class Win32JobFile final : public JobFile {
     HANDLE handle_;
 };
 
-// Frees a buffer that FormatMessageW allocated.
-struct LocalMemory {
-    wchar_t* text = nullptr;
-    ~LocalMemory() {
-        if (text != nullptr) {
-            ::LocalFree(text);
-        }
-    }
-};
-
-std::optional<std::wstring> SystemMessage(ErrorCode code, MessageLanguage language) {
-    const DWORD languageId =
-        language == MessageLanguage::User ? 0 : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-    LocalMemory message;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, languageId, reinterpret_cast<wchar_t*>(&message.text), 0, nullptr);
-    if (length == 0 || message.text == nullptr) {
-        return std::nullopt;
-    }
-    return std::wstring(message.text, length);
-}
-
 class Win32JobPlatform final : public JobPlatform {
   public:
     ErrorCode OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) override {
@@ -104,9 +80,7 @@ class Win32JobPlatform final : public JobPlatform {
 
     std::uint32_t TickCount() override { return ::GetTickCount(); }
 
-    std::wstring ErrorReason(ErrorCode code) override {
-        return ComposeErrorReason(code, SystemMessage);
-    }
+    std::wstring ErrorReason(ErrorCode code) override { return SystemErrorReason(code); }
 };
 
 }  // namespace

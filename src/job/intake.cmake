@@ -5,6 +5,7 @@ add_library(varudodi_intake STATIC
     ${CMAKE_CURRENT_LIST_DIR}/FolderScanControl.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Intake.cpp)
 target_include_directories(varudodi_intake PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(varudodi_intake PUBLIC varudodi_base)
 if(WIN32)
     target_sources(varudodi_intake PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/FolderScanWin32.cpp

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "Win32Error.h"
+#include "AppError.h"
 
 std::wstring IniStoreWin32::ReadText(const std::wstring& section, const std::wstring& key) {
     // The function truncates silently and then returns size - 1: grow until
@@ -22,6 +22,6 @@ std::wstring IniStoreWin32::ReadText(const std::wstring& section, const std::wst
 void IniStoreWin32::WriteText(const std::wstring& section, const std::wstring& key,
                               const std::wstring& value) {
     if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str())) {
-        throw Win32Error(GetLastError());
+        throw AppError(GetLastError());
     }
 }

@@ -20,10 +20,10 @@ UniqueRegKey CreateRegKey(HKEY parent, const std::wstring& path);
 bool RegKeyExists(HKEY parent, const std::wstring& path, REGSAM access);
 
 // Writes a REG_SZ value, terminating NUL included in the data; an empty name
-// writes the key's default value. Throws Win32Error on failure.
+// writes the key's default value. Throws AppError on failure.
 void WriteRegString(HKEY key, const std::wstring& name, const std::wstring& value);
 
-// Writes a REG_DWORD value. Throws Win32Error on failure.
+// Writes a REG_DWORD value. Throws AppError on failure.
 void WriteRegDword(HKEY key, const std::wstring& name, std::uint32_t value);
 
 // Deletes a key together with all its subkeys, the subkeys first. False when

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "RegistryKeyWin32.h"
-#include "Win32Error.h"
+#include "AppError.h"
 
 namespace {
 
@@ -25,8 +25,8 @@ class RegistryKeyWin32 final : public RegistryKey {
         const LSTATUS status = RegQueryValueExW(key_.Get(), name.c_str(), nullptr, &type,
                                                 reinterpret_cast<BYTE*>(&value), &size);
         if (status != ERROR_SUCCESS)
-            throw Win32Error(static_cast<DWORD>(status));  // also > 4 bytes
-        if (type != REG_DWORD) throw Win32Error(ERROR_INVALID_DATATYPE);
+            throw AppError(static_cast<ErrorCode>(status));  // also > 4 bytes
+        if (type != REG_DWORD) throw AppError(ERROR_INVALID_DATATYPE);
         return value;
     }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "IniPath.h"
-#include "Win32Error.h"
+#include "AppError.h"
 
 SettingsStoresWin32::SettingsStoresWin32(std::wstring executablePath)
     : executablePath_(std::move(executablePath)) {}
@@ -37,7 +37,7 @@ std::wstring CurrentExecutablePath() {
     for (;;) {
         const DWORD size = static_cast<DWORD>(buffer.size());
         const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
-        if (length == 0) throw Win32Error(GetLastError());
+        if (length == 0) throw AppError(GetLastError());
         if (length < size) return std::wstring(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }

@@ -6,17 +6,17 @@
 #include <shlobj.h>
 
 #include "ShellIntegration.h"
-#include "Win32Error.h"
+#include "AppError.h"
 #include "Win32Raii.h"
 
 void CreateShortcut(const std::wstring& targetPath, const std::wstring& linkPath) {
     ComPtr<IShellLinkW> link;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   link.PutVoid());
-    if (FAILED(hr)) throw Win32Error(static_cast<DWORD>(hr));
+    if (FAILED(hr)) throw AppError(static_cast<ErrorCode>(hr));
     ComPtr<IPersistFile> file;
     hr = link->QueryInterface(IID_IPersistFile, file.PutVoid());
-    if (FAILED(hr)) throw Win32Error(static_cast<DWORD>(hr));
+    if (FAILED(hr)) throw AppError(static_cast<ErrorCode>(hr));
 
     // The results are not checked here: the caller tests for the file.
     link->SetPath(targetPath.c_str());

@@ -48,7 +48,7 @@ bool IsSystemMenuCommand(WPARAM wParam);
 // Runs the command when the low 32 bits of wParam are exactly 1026 to 1029
 // and does nothing otherwise; the window passes every WM_SYSCOMMAND on to its
 // standard handling afterwards. A failed toggle shows its error box and keeps
-// its state. Throws Win32Error when a registry value cannot be written after
+// its state. Throws AppError when a registry value cannot be written after
 // its key was opened or the shell link object cannot be had; the state and
 // check mark are then left as they were.
 void RunSystemMenuCommand(HWND window, WPARAM wParam, const SystemMenuStates& states,

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "AppError.h"
 #include "DialogFilter.h"
-#include "FormMain.h"  // TAppError
-#include "Intake.h"    // OpenDialogSelection
+#include "Intake.h"  // OpenDialogSelection
 #include "Win32Raii.h"
 
 namespace {
@@ -41,17 +41,10 @@ class CurrentFolderKeeper {
     std::wstring folder_;
 };
 
-// Text the shell allocated with the COM task allocator.
-struct CoTaskTextTraits {
-    static PWSTR Invalid() { return nullptr; }
-    static void Close(PWSTR text) { ::CoTaskMemFree(text); }
-};
-using UniqueCoTaskText = UniqueHandle<PWSTR, CoTaskTextTraits>;
-
 [[noreturn]] void ThrowDialogError(const wchar_t* what, HRESULT hr) {
     wchar_t code[16];
     ::swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
-    throw TAppError(std::wstring(what) + L" failed (" + code + L")");
+    throw AppError(std::wstring(what) + L" failed (" + code + L")");
 }
 
 void Check(HRESULT hr, const wchar_t* what) {
@@ -59,7 +52,7 @@ void Check(HRESULT hr, const wchar_t* what) {
 }
 
 std::wstring FileSystemPath(IShellItem& item) {
-    UniqueCoTaskText path;
+    UniqueCoTaskMem<wchar_t> path;  // the shell allocated it
     Check(item.GetDisplayName(SIGDN_FILESYSPATH, path.Put()), L"Reading the chosen file's path");
     return path.Get();
 }
@@ -185,8 +178,8 @@ bool ClassicDialogEnded(BOOL chosen) {
     if (chosen) return true;
     const DWORD error = ::CommDlgExtendedError();
     if (error == 0) return false;
-    if (error == FNERR_BUFFERTOOSMALL) throw TAppError(L"Too many files are selected");
-    throw TAppError(L"The file dialog failed (error " + std::to_wstring(error) + L")");
+    if (error == FNERR_BUFFERTOOSMALL) throw AppError(L"Too many files are selected");
+    throw AppError(L"The file dialog failed (error " + std::to_wstring(error) + L")");
 }
 
 bool ShowClassicOpenDialog(HWND owner, TFileDialog& settings, TOpenChoice choice) {

@@ -12,6 +12,7 @@
 #include "JobWindow.h"
 #include "LocaleSettings.h"
 #include "UiCallQueue.h"
+#include "Utf8Text.h"
 
 TFormMain* FormMain = nullptr;
 ComPtr<ITaskbarList4> MainUnit::TaskbarList;
@@ -23,23 +24,6 @@ constexpr int kDesignClientWidth = 495;
 constexpr int kDesignClientHeight = 358;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW;
-
-std::wstring Utf8ToWide(const char* text) {
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    if (length <= 1) return {};
-    std::wstring wide(static_cast<std::size_t>(length - 1), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), length);
-    return wide;
-}
-
-std::string WideToUtf8(const std::wstring& text) {
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1) return {};
-    std::string narrow(static_cast<std::size_t>(length - 1), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), length, nullptr, nullptr);
-    return narrow;
-}
 
 int ScreenDpi() {
     HDC screen = ::GetDC(nullptr);
@@ -55,9 +39,6 @@ HFONT MakeFont(int height, BYTE charset) {
 }
 
 }  // namespace
-
-TAppError::TAppError(std::wstring message)
-    : message_(std::move(message)), utf8_(WideToUtf8(message_)) {}
 
 bool TControl::Checked() const {
     return ::SendMessageW(Handle, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -103,7 +84,7 @@ void TFormMain::Create(const std::vector<std::wstring>& arguments, int showComma
     cls.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     cls.lpszClassName = kWindowClass;
     if (!::GetClassInfoExW(instance, kWindowClass, &cls) && !::RegisterClassExW(&cls)) {
-        throw TAppError(L"Cannot register the main window class");
+        throw AppError(L"Cannot register the main window class");
     }
 
     dpi_ = ScreenDpi();
@@ -117,7 +98,7 @@ void TFormMain::Create(const std::vector<std::wstring>& arguments, int showComma
     handle_ = ::CreateWindowExW(kWindowExStyle, kWindowClass, L"", kWindowStyle, CW_USEDEFAULT,
                                 CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
                                 nullptr, nullptr, instance, this);
-    if (!handle_) throw TAppError(L"Cannot create the main window");
+    if (!handle_) throw AppError(L"Cannot create the main window");
     ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     CreateControls();
     RECT client{};
@@ -159,7 +140,7 @@ LRESULT CALLBACK TFormMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 }
 
 void TFormMain::ShowException(const std::exception& error) const {
-    const auto* appError = dynamic_cast<const TAppError*>(&error);
+    const auto* appError = dynamic_cast<const AppError*>(&error);
     const std::wstring text =
         appError ? std::wstring(appError->Message()) : Utf8ToWide(error.what());
     ::MessageBoxW(handle_, text.c_str(), kAppTitle, MB_ICONERROR | MB_OK);

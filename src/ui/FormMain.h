@@ -1,8 +1,7 @@
 #pragma once
 // The main window: one top-level window with the result view, the option
 // check boxes, the progress bar, the compare row and the button row. Its
-// methods are grouped by concern in the FormMain*.cpp files of src/ui,
-// src/job and src/settings.
+// methods are grouped by concern in the FormMain*.cpp files.
 
 #include <windows.h>
 #include <shobjidl.h>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "AppError.h"
 #include "FileDialogs.h"
 #include "ThrottledPaint.h"
 #include "Win32Raii.h"
@@ -218,18 +218,6 @@ extern std::unique_ptr<JobQueueState> JobQueue;
 namespace MainUnit {
 extern ComPtr<ITaskbarList4> TaskbarList;
 }
-
-// Raised for errors with a text meant for the user's error box.
-class TAppError : public std::exception {
-  public:
-    explicit TAppError(std::wstring message);
-    const wchar_t* Message() const { return message_.c_str(); }
-    const char* what() const noexcept override { return utf8_.c_str(); }
-
-  private:
-    std::wstring message_;
-    std::string utf8_;
-};
 
 // Sets the alignment of every paragraph of a rich-text view (PFA_LEFT,
 // PFA_CENTER).

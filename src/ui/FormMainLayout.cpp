@@ -157,7 +157,7 @@ void TFormMain::CreateControls() {
             control.Bounds.bottom - control.Bounds.top, handle_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id)), instance, nullptr);
         if (!control.Handle) {
-            throw TAppError(L"Cannot create control " + std::wstring(design.Name));
+            throw AppError(L"Cannot create control " + std::wstring(design.Name));
         }
         if (design.Kind == TControlKind::RichEdit) {
             ConfigureResultView(control.Handle, static_cast<HFONT>(viewFont_.Get()));

@@ -43,7 +43,7 @@ ComPtr<ITaskbarList4> CreateTaskbarList() {
                                   object.PutVoid()))) {
         return list;
     }
-    if (FAILED(object.As(list, kIidTaskbarList4))) list.Reset();
+    if (FAILED(object->QueryInterface(kIidTaskbarList4, list.PutVoid()))) list.Reset();
     return list;
 }
 

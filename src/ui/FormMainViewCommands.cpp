@@ -14,8 +14,8 @@
 
 #include "ChecksumListSave.h"
 #include "ChunkedWrite.h"
-#include "JobPlatform.h"
 #include "ViewLines.h"
+#include "Win32Check.h"
 
 namespace {
 
@@ -32,10 +32,6 @@ constexpr const wchar_t* kSaveInitialName = L"Hash校验结果";
 // many megabytes needs no second full copy in the ANSI code page.
 constexpr std::size_t kSavePieceChars = 1 << 20;
 constexpr std::size_t kWriteChunkBytes = 1 << 20;
-
-std::wstring SystemReason(DWORD code) {
-    return SystemJobPlatform().ErrorReason(code);
-}
 
 // Length of the view's text; with `crlf` each line break counts twice.
 LONG ViewTextLength(HWND view, bool crlf) {
@@ -70,14 +66,8 @@ CHARRANGE ViewSelection(HWND view) {
 
 // ---- Clipboard -------------------------------------------------------------
 
-struct GlobalMemoryTraits {
-    static HGLOBAL Invalid() { return nullptr; }
-    static void Close(HGLOBAL h) { ::GlobalFree(h); }
-};
-using UniqueGlobalMemory = UniqueHandle<HGLOBAL, GlobalMemoryTraits>;
-
 [[noreturn]] void ThrowClipboardError(DWORD code) {
-    throw TAppError(L"Cannot open clipboard: " + SystemReason(code));
+    throw AppError(code, L"Cannot open clipboard: ");
 }
 
 // The clipboard, open for the owner window while this lives.
@@ -162,7 +152,7 @@ void SaveChecksumList(HWND owner, HWND view, const std::wstring& path,
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        throw TAppError(L"Cannot create file \"" + path + L"\". " + SystemReason(::GetLastError()));
+        ThrowLastError(L"Cannot create file \"" + path + L"\". ");
     }
     const ByteSink sink = [handle = file.Get()](const char* data, std::size_t size) -> std::size_t {
         DWORD written = 0;
@@ -170,7 +160,7 @@ void SaveChecksumList(HWND owner, HWND view, const std::wstring& path,
         return written;
     };
     if (!WriteAllBytes(list.Bytes, kWriteChunkBytes, sink))
-        throw TAppError(L"Failed to Save Stream");
+        throw AppError(L"Failed to Save Stream");
 }
 
 // ---- Popup menu ------------------------------------------------------------
@@ -179,7 +169,7 @@ void SaveChecksumList(HWND owner, HWND view, const std::wstring& path,
 HMENU EnsurePopupMenu(TFormMain& form) {
     if (form.PopupMenu1) return form.PopupMenu1.Get();
     UniqueMenu menu(::CreatePopupMenu());
-    if (!menu) throw TAppError(L"Cannot create the popup menu: " + SystemReason(::GetLastError()));
+    if (!menu) ThrowLastError(L"Cannot create the popup menu: ");
     form.Pop_Copy = {kPopCopyId, L"复制(&C)"};
     form.Pop_Clear = {kPopClearId, L"删除(&D)"};
     form.N2 = {kN2Id, L"-"};
@@ -191,7 +181,7 @@ HMENU EnsurePopupMenu(TFormMain& form) {
         const bool separator = std::wcscmp(item->Caption, L"-") == 0;
         if (!::AppendMenuW(menu.Get(), separator ? MF_SEPARATOR : MF_STRING, item->Id,
                            separator ? nullptr : item->Caption)) {
-            throw TAppError(L"Cannot create the popup menu: " + SystemReason(::GetLastError()));
+            ThrowLastError(L"Cannot create the popup menu: ");
         }
     }
     form.PopupMenu1 = std::move(menu);
@@ -267,9 +257,9 @@ void TFormMain::Btn_SaveClick() {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        throw TAppError(L"Cannot create file \"" + path + L"\". " + SystemReason(::GetLastError()));
+        ThrowLastError(L"Cannot create file \"" + path + L"\". ");
     }
-    if (!WriteAnsiText(file.Get(), text)) throw TAppError(L"Failed to Save Stream");
+    if (!WriteAnsiText(file.Get(), text)) throw AppError(L"Failed to Save Stream");
 }
 
 void TFormMain::Btn_ClearClick() {

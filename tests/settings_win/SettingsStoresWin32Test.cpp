@@ -9,7 +9,7 @@
 #include "RegistryStoreWin32.h"
 #include "SettingsFakes.h"
 #include "SettingsStoresWin32.h"
-#include "Win32Error.h"
+#include "AppError.h"
 #include "Win32TestSupport.h"
 
 namespace {
@@ -113,7 +113,7 @@ TEST_F(Win32Stores, IniWriteToAFileThatCannotBeWrittenThrows) {
         const ExclusiveHold hold(iniPath);
         ASSERT_TRUE(hold.Holds());
         IniStoreWin32 ini(iniPath);
-        EXPECT_THROW(ini.WriteText(L"Setting", L"MD5", L"1"), Win32Error);
+        EXPECT_THROW(ini.WriteText(L"Setting", L"MD5", L"1"), AppError);
     }
     EXPECT_EQ(ReadFileBytes(iniPath), "");
 }
@@ -153,7 +153,7 @@ TEST_F(Win32Stores, RegistryReadRejectsMissingOtherTypesAndLongValues) {
     ASSERT_NE(key, nullptr);
     for (const wchar_t* name :
          {L"Missing", L"Text", L"Qword", L"LongDword", L"Binary", L"BigEndian"}) {
-        EXPECT_THROW(key->ReadDword(name), Win32Error) << testing::PrintToString(name);
+        EXPECT_THROW(key->ReadDword(name), AppError) << testing::PrintToString(name);
     }
     EXPECT_EQ(key->ReadDword(L"Good"), 7u);
 }
@@ -165,9 +165,9 @@ TEST_F(Win32Stores, RegistryWriteFailureThrowsWithTheSystemsReason) {
     try {
         key->WriteDword(L"Width", 2);
         FAIL() << "writing through a read-only key must fail";
-    } catch (const Win32Error& error) {
+    } catch (const AppError& error) {
         EXPECT_EQ(error.Code(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-        EXPECT_EQ(error.Message(), SystemReason(ERROR_ACCESS_DENIED));
+        EXPECT_EQ(error.Message(), SystemErrorReason(ERROR_ACCESS_DENIED));
         EXPECT_FALSE(error.Message().empty());
         const wchar_t last = error.Message().back();
         EXPECT_TRUE(last != L'.' && last > L' ') << "trimmed reason";

@@ -16,7 +16,7 @@
 #include "ShellIntegration.h"
 #include "ShellLinkWin32.h"
 #include "SystemMenuWin32.h"
-#include "Win32Error.h"
+#include "AppError.h"
 #include "Win32Raii.h"
 #include "Win32TestSupport.h"
 
@@ -208,7 +208,7 @@ TEST_F(SystemMenu, RegistryStringWriteFailureThrows) {
     CreateRegKey(HKEY_CURRENT_USER, kContextMenuKeyPath);
     const UniqueRegKey readOnly = OpenRegKey(HKEY_CURRENT_USER, kContextMenuKeyPath, KEY_READ);
     ASSERT_TRUE(readOnly);
-    EXPECT_THROW(WriteRegString(readOnly.Get(), L"MUIVerb", L"x"), Win32Error);
+    EXPECT_THROW(WriteRegString(readOnly.Get(), L"MUIVerb", L"x"), AppError);
     EXPECT_FALSE(ReadRawValue(HKEY_CURRENT_USER, kContextMenuKeyPath, L"MUIVerb").exists);
 }
 
@@ -290,7 +290,7 @@ TEST_F(SystemMenu, ShellLinkObjectFailureEscapesAndChangesNothing) {
     auto outcome = std::async(std::launch::async, [&] {
         try {
             RunSystemMenuCommand(window.Get(), 1027, states, exePath);
-        } catch (const Win32Error& error) {
+        } catch (const AppError& error) {
             return error.Message();
         }
         return std::wstring(L"<no error>");

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "AppError.h"
 #include "FileDialogs.h"
-#include "FormMain.h"  // TAppError
 #include "UserDriver.h"
 #include "Win32Raii.h"
 #include "Win32TestSupport.h"
@@ -172,8 +172,8 @@ TEST_F(FileDialogsTest, AnyOtherFailureToCreateTheDialogIsShownNotHidden) {
     TFileDialog settings;
     settings.Filter = L"所有文件|*.*";
     EXPECT_THROW(ExecuteOpenDialog(owner_, settings, TOpenChoice::ManyNames, &CreationFails),
-                 TAppError);
-    EXPECT_THROW(ExecuteSaveDialog(owner_, settings, &CreationFails), TAppError);
+                 AppError);
+    EXPECT_THROW(ExecuteSaveDialog(owner_, settings, &CreationFails), AppError);
     EXPECT_EQ(WaitForOwnedDialog(owner_, 200), nullptr);
 }
 

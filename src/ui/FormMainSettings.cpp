@@ -80,7 +80,7 @@ class FormSettingsWindow final : public SettingsWindow {
         WINDOWPLACEMENT placement{};
         placement.length = sizeof(placement);
         if (!::GetWindowPlacement(form_.Handle(), &placement)) {
-            throw TAppError(L"The window's placement cannot be read");
+            throw AppError(L"The window's placement cannot be read");
         }
         return placement;
     }

@@ -173,7 +173,7 @@ void TFormMain::AppendResult(const std::wstring& Result) {
         ::InvalidateRect(view, nullptr, TRUE);
     }
     if (newLength != length + StoredLength(insert)) {
-        throw TAppError(L"The result view cannot take more text");
+        throw AppError(L"The result view cannot take more text");
     }
     viewEnd_ = {newLength, IsLineBreak(insert.back())};
 }
