@@ -12,18 +12,15 @@ bool IsServiceAlgorithm(std::uint32_t algId) {
     return algId == CALG_MD5 || algId == CALG_SHA1 || algId == CALG_SHA_256;
 }
 
-// Releases the service handles when HashFinal leaves, by return or by an
+// Releases the hash object when HashFinal leaves, by return or by an
 // exception from the digest buffer or the text.
 class ReleaseOnExit {
   public:
     explicit ReleaseOnExit(THashContext& ctx) : ctx_(ctx) {}
     ~ReleaseOnExit() {
-        DigestRelease(ctx_);
-        // Finished: nothing is held any more, so nothing can be fed or
-        // released twice.
-        ctx_.hHash = 0;
+        // Finished: nothing is held any more, so nothing can be fed.
+        ctx_.hHash.Reset();
         ctx_.hProv = 0;
-        ctx_.HoldsHash = false;
     }
     ReleaseOnExit(const ReleaseOnExit&) = delete;
     ReleaseOnExit& operator=(const ReleaseOnExit&) = delete;
@@ -48,7 +45,7 @@ bool HashInit(THashContext& ctx, std::uint32_t algId) {
 
 bool HashUpdate(THashContext& ctx, const void* data, std::int32_t count) {
     if (IsServiceAlgorithm(ctx.HashType)) {
-        if (!ctx.HoldsHash || count < 0 || (data == nullptr && count > 0)) {
+        if (!ctx.hHash || count < 0 || (data == nullptr && count > 0)) {
             return false;
         }
         return DigestAdd(ctx, data, count);
@@ -63,7 +60,7 @@ std::wstring HashFinal(THashContext& ctx, bool upperCase) {
     if (IsServiceAlgorithm(ctx.HashType)) {
         ReleaseOnExit release(ctx);
         std::vector<std::uint8_t> digest;
-        if (ctx.HoldsHash && DigestRead(ctx, digest)) {
+        if (ctx.hHash && DigestRead(ctx, digest)) {
             return HexDigits(digest, upperCase);
         }
         return {};

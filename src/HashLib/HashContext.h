@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Crc32.h"
+#include "UniqueAny.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -17,18 +18,21 @@ constexpr std::uint32_t CALG_SHA_256 = 0x800C;
 #endif
 constexpr std::uint32_t CALG_CRC32 = 0x9001;  // our own id, not a platform value
 
-// A plain value record: the job owns four of them and begins them again for
-// every file. hProv and hHash hold platform handles at the platform's handle
-// width. hProv is the provider the hash object was created on, shared by all
-// contexts for the life of the program and never released by a context;
-// HoldsHash records whether this run actually obtained its hash object, so
-// that a failed context is never fed or released twice.
+// Releases a hash object of the platform's cryptographic service.
+void DigestDestroy(std::uintptr_t hash) noexcept;
+using THashObject = UniqueAny<std::uintptr_t, &DigestDestroy>;
+
+// The job owns four of these and begins them again for every file. hProv and
+// hHash hold platform handles at the platform's handle width. hProv is the
+// provider the hash object was created on, shared by all contexts for the
+// life of the program and never released by a context. hHash owns the hash
+// object this run obtained, if any: a failed context is never fed, and no
+// hash object is released twice or left behind.
 struct THashContext {
     std::uintptr_t hProv = 0;
-    std::uintptr_t hHash = 0;
+    THashObject hHash;
     std::uint32_t HashType = 0;
     std::uint32_t HashValue = 0;
-    bool HoldsHash = false;
 };
 
 // Begins the context for algId. True only when a service hash object was

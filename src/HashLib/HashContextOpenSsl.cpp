@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <utility>
 
 #include "DigestBackend.h"
 
@@ -64,15 +65,14 @@ SharedDigests& Digests() {
     return digests;
 }
 EVP_MD_CTX* HashOf(const THashContext& ctx) {
-    return reinterpret_cast<EVP_MD_CTX*>(ctx.hHash);
+    return reinterpret_cast<EVP_MD_CTX*>(ctx.hHash.Get());
 }
 
 }  // namespace
 
 bool DigestBegin(THashContext& ctx, std::uint32_t algId) {
+    ctx.hHash.Reset();
     ctx.hProv = 0;
-    ctx.hHash = 0;
-    ctx.HoldsHash = false;
 
     EVP_MD* md = Digests().Get(algId);
     if (md == nullptr) {
@@ -80,16 +80,11 @@ bool DigestBegin(THashContext& ctx, std::uint32_t algId) {
     }
     ctx.hProv = reinterpret_cast<std::uintptr_t>(md);  // shared: not released here
 
-    EVP_MD_CTX* hash = EVP_MD_CTX_new();
-    if (hash == nullptr) {
-        return false;
+    THashObject hash(reinterpret_cast<std::uintptr_t>(EVP_MD_CTX_new()));
+    if (!hash || EVP_DigestInit_ex(reinterpret_cast<EVP_MD_CTX*>(hash.Get()), md, nullptr) != 1) {
+        return false;  // a hash object that could not be begun is released here
     }
-    if (EVP_DigestInit_ex(hash, md, nullptr) != 1) {
-        EVP_MD_CTX_free(hash);
-        return false;
-    }
-    ctx.hHash = reinterpret_cast<std::uintptr_t>(hash);
-    ctx.HoldsHash = true;
+    ctx.hHash = std::move(hash);
     return true;
 }
 
@@ -111,8 +106,6 @@ bool DigestRead(THashContext& ctx, std::vector<std::uint8_t>& digest) {
     return true;
 }
 
-void DigestRelease(THashContext& ctx) noexcept {
-    if (ctx.HoldsHash) {
-        EVP_MD_CTX_free(HashOf(ctx));
-    }
+void DigestDestroy(std::uintptr_t hash) noexcept {
+    EVP_MD_CTX_free(reinterpret_cast<EVP_MD_CTX*>(hash));
 }

@@ -9,7 +9,7 @@
 namespace {
 
 HCRYPTHASH HashOf(const THashContext& ctx) {
-    return static_cast<HCRYPTHASH>(ctx.hHash);
+    return static_cast<HCRYPTHASH>(ctx.hHash.Get());
 }
 
 // A checksum uses no keys: a verify-only provider needs no key container and
@@ -57,9 +57,8 @@ SharedProvider& Provider() {
 }  // namespace
 
 bool DigestBegin(THashContext& ctx, std::uint32_t algId) {
+    ctx.hHash.Reset();
     ctx.hProv = 0;
-    ctx.hHash = 0;
-    ctx.HoldsHash = false;
 
     const HCRYPTPROV provider = Provider().Get();
     if (provider == 0) {
@@ -71,8 +70,7 @@ bool DigestBegin(THashContext& ctx, std::uint32_t algId) {
     if (!CryptCreateHash(provider, static_cast<ALG_ID>(algId), 0, 0, &hash)) {
         return false;
     }
-    ctx.hHash = hash;
-    ctx.HoldsHash = true;
+    ctx.hHash.Reset(hash);
     return true;
 }
 
@@ -94,8 +92,6 @@ bool DigestRead(THashContext& ctx, std::vector<std::uint8_t>& digest) {
     return true;
 }
 
-void DigestRelease(THashContext& ctx) noexcept {
-    if (ctx.HoldsHash) {
-        CryptDestroyHash(HashOf(ctx));
-    }
+void DigestDestroy(std::uintptr_t hash) noexcept {
+    CryptDestroyHash(static_cast<HCRYPTHASH>(hash));
 }

@@ -24,7 +24,7 @@ TEST(HashContext, Crc32Results) {
     EXPECT_EQ(ctx.HashValue, 0xCBF43926u);
     EXPECT_EQ(HashFinal(ctx, true), L"CBF43926");
     EXPECT_EQ(ctx.hProv, 0u);
-    EXPECT_FALSE(ctx.HoldsHash);
+    EXPECT_FALSE(ctx.hHash);
 }
 
 TEST(HashContext, Crc32OfNothingIsEightZeros) {
@@ -55,12 +55,12 @@ TEST(HashContext, ServiceContextHoldsHandlesUntilFinal) {
         THashContext ctx;
         EXPECT_TRUE(HashInit(ctx, algId));
         EXPECT_NE(ctx.hProv, 0u);
-        EXPECT_TRUE(ctx.HoldsHash);
+        EXPECT_TRUE(ctx.hHash);
         EXPECT_TRUE(HashUpdate(ctx, "abc", 3));
         EXPECT_FALSE(HashFinal(ctx, false).empty());
-        EXPECT_FALSE(ctx.HoldsHash);
+        EXPECT_FALSE(ctx.hHash);
         EXPECT_EQ(ctx.hProv, 0u);
-        EXPECT_EQ(ctx.hHash, 0u);
+        EXPECT_EQ(ctx.hHash.Get(), 0u);
         // A finished context holds nothing: no second digest, no second release.
         EXPECT_FALSE(HashUpdate(ctx, "abc", 3));
         EXPECT_EQ(HashFinal(ctx, false), L"");
@@ -92,7 +92,7 @@ TEST(HashContext, UnknownIdGivesNoDigest) {
     EXPECT_FALSE(HashInit(ctx, kUnknownId));
     EXPECT_EQ(ctx.HashType, kUnknownId);
     EXPECT_EQ(ctx.hProv, 0u);
-    EXPECT_FALSE(ctx.HoldsHash);
+    EXPECT_FALSE(ctx.hHash);
     EXPECT_FALSE(HashUpdate(ctx, "abc", 3));
     EXPECT_EQ(HashFinal(ctx, true), L"");
     EXPECT_EQ(HashFinal(ctx, false), L"");
@@ -105,7 +105,7 @@ TEST(HashContext, FailedContextIsNeitherFedNorReleased) {
     ctx.HashType = CALG_SHA1;
     EXPECT_FALSE(HashUpdate(ctx, "abc", 3));
     EXPECT_EQ(HashFinal(ctx, true), L"");
-    EXPECT_FALSE(ctx.HoldsHash);
+    EXPECT_FALSE(ctx.hHash);
 }
 
 TEST(HashContext, NeverBegunContextGivesNoDigest) {

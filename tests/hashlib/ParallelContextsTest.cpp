@@ -77,7 +77,7 @@ TEST(ParallelContexts, ContextsOnManyThreadsShareOneProvider) {
                     providers[t][a] = ctx.hProv;
                     HashUpdate(ctx, data.data(), static_cast<std::int32_t>(data.size()));
                     digests[t][file][a] = HashFinal(ctx, false);
-                    if (ctx.HoldsHash) ++stillHeld[t];
+                    if (ctx.hHash) ++stillHeld[t];
                 }
             }
         });
