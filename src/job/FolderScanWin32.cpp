@@ -8,27 +8,18 @@
 
 #include "FileApiPath.h"
 #include "FolderScanFileSystem.h"
+#include "Win32Raii.h"
 
 namespace {
 
-struct FindCloser {
-    void operator()(HANDLE find) const { ::FindClose(find); }
-};
-using UniqueFind = std::unique_ptr<void, FindCloser>;
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
-};
-using UniqueObject = std::unique_ptr<void, HandleCloser>;
-
 class TWin32Listing : public TDirectoryListing {
   public:
-    TWin32Listing(UniqueFind find, const WIN32_FIND_DATAW& first, TScanPass pass)
+    TWin32Listing(UniqueFindHandle find, const WIN32_FIND_DATAW& first, TScanPass pass)
         : find_(std::move(find)), data_(first), pass_(pass) {}
 
     bool Next(TListedEntry& entry) override {
         for (;;) {
-            if (!firstPending_ && !::FindNextFileW(find_.get(), &data_)) return false;
+            if (!firstPending_ && !::FindNextFileW(find_.Get(), &data_)) return false;
             firstPending_ = false;
             // The subfolder pass sees an entry only when it carries neither
             // the hidden nor the system attribute.
@@ -45,7 +36,7 @@ class TWin32Listing : public TDirectoryListing {
     }
 
   private:
-    UniqueFind find_;
+    UniqueFindHandle find_;
     WIN32_FIND_DATAW data_;
     TScanPass pass_;
     bool firstPending_ = true;
@@ -57,13 +48,10 @@ class TWin32FileSystem : public TFileSystem {
 
     std::unique_ptr<TDirectoryListing> List(const std::wstring& folder, TScanPass pass) override {
         WIN32_FIND_DATAW first{};
-        UniqueFind find(::FindFirstFileExW(ApiPath(folder + L"\\*.*").c_str(), FindExInfoBasic,
-                                           &first, FindExSearchNameMatch, nullptr,
-                                           FIND_FIRST_EX_LARGE_FETCH));
-        if (find.get() == INVALID_HANDLE_VALUE) {
-            find.release();
-            return nullptr;
-        }
+        UniqueFindHandle find(::FindFirstFileExW(ApiPath(folder + L"\\*.*").c_str(),
+                                                 FindExInfoBasic, &first, FindExSearchNameMatch,
+                                                 nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (!find) return nullptr;
         return std::make_unique<TWin32Listing>(std::move(find), first, pass);
     }
 
@@ -73,15 +61,13 @@ class TWin32FileSystem : public TFileSystem {
     // file index then tell what the path names.
     TPathInfo Inspect(const std::wstring& path) override {
         const std::wstring apiPath = ApiPath(path);
-        UniqueObject target(::CreateFileW(apiPath.c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                          nullptr));
-        if (target.get() == INVALID_HANDLE_VALUE) {
-            target.release();
-        } else {
+        const UniqueFile target(
+            ::CreateFileW(apiPath.c_str(), FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (target) {
             BY_HANDLE_FILE_INFORMATION info{};
-            if (::GetFileInformationByHandle(target.get(), &info)) {
+            if (::GetFileInformationByHandle(target.Get(), &info)) {
                 if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
                     return {TPathKind::File, {}};
                 return {TPathKind::Directory,

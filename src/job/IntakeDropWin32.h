@@ -8,18 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "Win32Raii.h"
+
 // Owns the drop handle of a WM_DROPFILES message and releases it with
 // DragFinish, on every way out of the handler.
 class TDropHandle {
   public:
     explicit TDropHandle(HDROP drop) : drop_(drop) {}
-    ~TDropHandle();
-    TDropHandle(const TDropHandle&) = delete;
-    TDropHandle& operator=(const TDropHandle&) = delete;
 
     // Every dropped path, whole and in the drop's order, however long.
     std::vector<std::wstring> Paths() const;
 
   private:
-    HDROP drop_;
+    UniqueDrop drop_;
 };

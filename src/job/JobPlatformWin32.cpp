@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "ErrorReason.h"
 #include "FileApiPath.h"
 #include "JobPlatform.h"
+#include "Win32Raii.h"
 
 namespace {
 
@@ -23,14 +25,11 @@ ErrorCode FailureCode() {
 
 class Win32JobFile final : public JobFile {
   public:
-    explicit Win32JobFile(HANDLE handle) : handle_(handle) {}
-    ~Win32JobFile() override { ::CloseHandle(handle_); }
-    Win32JobFile(const Win32JobFile&) = delete;
-    Win32JobFile& operator=(const Win32JobFile&) = delete;
+    explicit Win32JobFile(UniqueFile handle) : handle_(std::move(handle)) {}
 
     ErrorCode GetSize(std::int64_t& size) override {
         LARGE_INTEGER value{};
-        if (!::GetFileSizeEx(handle_, &value)) {
+        if (!::GetFileSizeEx(handle_.Get(), &value)) {
             return FailureCode();
         }
         size = value.QuadPart;
@@ -39,7 +38,7 @@ class Win32JobFile final : public JobFile {
 
     ErrorCode Read(void* buffer, std::uint32_t size, std::uint32_t& bytesRead) override {
         DWORD read = 0;
-        if (!::ReadFile(handle_, buffer, size, &read, nullptr)) {
+        if (!::ReadFile(handle_.Get(), buffer, size, &read, nullptr)) {
             const ErrorCode code = FailureCode();
             bytesRead = 0;
             return code;
@@ -48,26 +47,21 @@ class Win32JobFile final : public JobFile {
         return 0;
     }
 
-    NativeFileHandle Handle() const override { return handle_; }
+    NativeFileHandle Handle() const override { return handle_.Get(); }
 
   private:
-    HANDLE handle_;
+    UniqueFile handle_;
 };
 
 class Win32JobPlatform final : public JobPlatform {
   public:
     ErrorCode OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) override {
-        const HANDLE handle = ::CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                            nullptr, OPEN_EXISTING, kSequentialScanNormal, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
+        UniqueFile handle(::CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, kSequentialScanNormal, nullptr));
+        if (!handle) {
             return FailureCode();
         }
-        try {
-            file = std::make_unique<Win32JobFile>(handle);
-        } catch (...) {
-            ::CloseHandle(handle);
-            throw;
-        }
+        file = std::make_unique<Win32JobFile>(std::move(handle));
         return 0;
     }
 

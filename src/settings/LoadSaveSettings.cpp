@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr std::int32_t kMinimumWidth = 511;
-constexpr std::int32_t kMinimumHeight = 397;
-
 const wchar_t* const kSettingSection = L"Setting";
 const wchar_t* const kPositionSection = L"Position";
 const wchar_t* const kMaximized = L"Maximized";
@@ -85,9 +82,9 @@ void LoadFromRegistry(SettingsWindow& window, RegistryStore& registry,
         window.SetMaximized();
     } else {
         window.SetWidth(AsSigned(key->ReadDword(kWidth)));
-        if (window.Width() < kMinimumWidth) window.SetWidth(kMinimumWidth);
+        if (window.Width() < kMinimumOuterWidth) window.SetWidth(kMinimumOuterWidth);
         window.SetHeight(AsSigned(key->ReadDword(kHeight)));
-        if (window.Height() < kMinimumHeight) window.SetHeight(kMinimumHeight);
+        if (window.Height() < kMinimumOuterHeight) window.SetHeight(kMinimumOuterHeight);
     }
     if (key->ReadDword(kStayOnTop) != 0) {
         window.SetStayOnTop();

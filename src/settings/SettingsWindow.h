@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <string>
 
+// The smallest outer size of the window, frame included: the window keeps to
+// it while sizing, and loaded settings are raised to it.
+constexpr std::int32_t kMinimumOuterWidth = 511;
+constexpr std::int32_t kMinimumOuterHeight = 397;
+
 class SettingsWindow {
   public:
     virtual ~SettingsWindow() = default;

@@ -10,12 +10,9 @@
 #include "SettingsStoresWin32.h"
 #include "ShellIntegration.h"
 #include "ShellLinkWin32.h"
+#include "Win32Raii.h"
 
 namespace {
-
-struct CoTaskMemDeleter {
-    void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
-};
 
 // The menu functions take the state as their check flag, unchanged.
 UINT CheckFlag(std::int8_t state) {
@@ -83,11 +80,12 @@ void ToggleStayOnTop(HWND window, std::int8_t& state) {
 }  // namespace
 
 std::wstring SpecialFolderPath(int csidl) {
-    ITEMIDLIST* rawList = nullptr;
-    SHGetSpecialFolderLocation(nullptr, csidl, &rawList);
-    const std::unique_ptr<ITEMIDLIST, CoTaskMemDeleter> list(rawList);
+    // A folder the system does not know, or one without a file-system path,
+    // leaves the list or the path empty: the caller treats that as "no folder".
+    UniqueCoTaskMem<ITEMIDLIST> list;
+    SHGetSpecialFolderLocation(nullptr, csidl, list.Put());
     wchar_t path[MAX_PATH + 1] = {};
-    if (list) SHGetPathFromIDListW(list.get(), path);
+    if (list) SHGetPathFromIDListW(list.Get(), path);
     return path;
 }
 
@@ -110,6 +108,8 @@ void ExtendSystemMenu(HWND window, std::int8_t contextMenuState, std::int8_t sen
                       std::int8_t stayOnTopState) {
     // Without MF_BYPOSITION, 0xFFFF names a command no item has, so the
     // separator lands at the end; with it, 0xFFFF lies past the last item.
+    // A failed insertion only leaves its item out of the menu; the window
+    // works on without it, as it does without a system menu at all.
     const HMENU menu = GetSystemMenu(window, FALSE);
     InsertMenuW(menu, 0xFFFF, MF_SEPARATOR, kMenuSeparatorId, L"");
     InsertMenuW(menu, 0xFFFF, MF_BYPOSITION | MF_STRING | CheckFlag(contextMenuState),

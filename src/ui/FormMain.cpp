@@ -11,6 +11,7 @@
 #include "IntakeScans.h"
 #include "JobWindow.h"
 #include "LocaleSettings.h"
+#include "SystemMenuWin32.h"
 #include "UiCallQueue.h"
 #include "Utf8Text.h"
 
@@ -26,9 +27,8 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW;
 
 int ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ::ReleaseDC(nullptr, screen);
+    const UniqueScreenDc screen(::GetDC(nullptr));
+    const int dpi = screen ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -332,6 +332,5 @@ void TFormMain::SetWindowState(TWindowState state) {
 }
 
 void TFormMain::SetStayOnTop(bool onTop) {
-    ::SetWindowPos(handle_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ApplyStayOnTop(handle_, onTop);
 }

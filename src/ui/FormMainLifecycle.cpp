@@ -7,11 +7,9 @@
 
 #include "IntakeScans.h"
 #include "JobQueueState.h"
+#include "SettingsWindow.h"
 
 namespace {
-
-constexpr int kMinOuterWidth = 511;
-constexpr int kMinOuterHeight = 397;
 
 // {56FDF344-FD6D-11D0-958A-006097C9A090}
 constexpr CLSID kClsidTaskbarList = {
@@ -82,7 +80,7 @@ void TFormMain::EndSession() {
 }
 
 void TFormMain::FormCanResize(int& NewWidth, int& NewHeight, bool& Resize) {
-    if (NewWidth < kMinOuterWidth) NewWidth = kMinOuterWidth;
-    if (NewHeight < kMinOuterHeight) NewHeight = kMinOuterHeight;
+    if (NewWidth < kMinimumOuterWidth) NewWidth = kMinimumOuterWidth;
+    if (NewHeight < kMinimumOuterHeight) NewHeight = kMinimumOuterHeight;
     Resize = true;
 }

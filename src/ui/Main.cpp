@@ -16,9 +16,9 @@ std::vector<std::wstring> CommandLineArguments() {
     std::vector<std::wstring> arguments;
     int count = 0;
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    const UniqueLocalMemory argvMemory(argv);
     if (!argv) return arguments;
     for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
-    ::LocalFree(argv);
     return arguments;
 }
 
