@@ -3,6 +3,7 @@
 #include "FormMain.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -333,4 +334,13 @@ void TFormMain::SetWindowState(TWindowState state) {
 
 void TFormMain::SetStayOnTop(bool onTop) {
     ApplyStayOnTop(handle_, onTop);
+}
+
+LONG ViewTextLength(HWND view, DWORD flags) {
+    GETTEXTLENGTHEX query{};
+    query.flags = flags;
+    query.codepage = 1200;  // UTF-16
+    const LRESULT length =
+        ::SendMessageW(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
+    return length > 0 ? static_cast<LONG>(length) : 0;
 }

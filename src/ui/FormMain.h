@@ -223,6 +223,10 @@ extern ComPtr<ITaskbarList4> TaskbarList;
 // PFA_CENTER).
 void SetParagraphAlignment(HWND view, WORD alignment);
 
+// Length of a rich-text view's text in UTF-16 units, counted as the GTL_*
+// flags ask (GTL_USECRLF: each line break counts twice).
+LONG ViewTextLength(HWND view, DWORD flags);
+
 // The caption and version shown in the title bar.
 constexpr const wchar_t* kAppTitle = L"Varudodi";
 constexpr const wchar_t* kAppVersion = L"1.4.2";

@@ -47,12 +47,6 @@ class FormJobWindow final : public JobWindow {
     TFormMain& form_;
 };
 
-LONG ViewTextLength(HWND view) {
-    GETTEXTLENGTHEX request{GTL_NUMCHARS, 1200};
-    return static_cast<LONG>(
-        ::SendMessageW(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0));
-}
-
 wchar_t LastViewCharacter(HWND view, LONG length) {
     if (length == 0) return L'\0';
     wchar_t buffer[2] = {};
@@ -146,7 +140,7 @@ void TFormMain::SynchronizeResult(const std::wstring& Result) {
 
 void TFormMain::AppendResult(const std::wstring& Result) {
     HWND view = RichEdit1.Handle;
-    const LONG length = ViewTextLength(view);
+    const LONG length = ViewTextLength(view, GTL_NUMCHARS);
     // The last character is read back (a walk through the whole text in
     // Wine's rich edit) only when the text is no longer what the previous
     // append left.
@@ -163,7 +157,7 @@ void TFormMain::AppendResult(const std::wstring& Result) {
     SETTEXTEX how{ST_SELECTION | ST_KEEPUNDO, 1200};
     ::SendMessageW(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
                    reinterpret_cast<LPARAM>(insert.c_str()));
-    const LONG newLength = ViewTextLength(view);
+    const LONG newLength = ViewTextLength(view, GTL_NUMCHARS);
     // The caret is just after the inserted text; no selection is left.
     CHARRANGE deselect{-1, -1};
     ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&deselect));

@@ -33,19 +33,9 @@ constexpr const wchar_t* kSaveInitialName = L"Hash校验结果";
 constexpr std::size_t kSavePieceChars = 1 << 20;
 constexpr std::size_t kWriteChunkBytes = 1 << 20;
 
-// Length of the view's text; with `crlf` each line break counts twice.
-LONG ViewTextLength(HWND view, bool crlf) {
-    GETTEXTLENGTHEX query{};
-    query.flags = GTL_NUMCHARS | GTL_PRECISE | (crlf ? GTL_USECRLF : 0);
-    query.codepage = 1200;  // UTF-16
-    const LRESULT length =
-        ::SendMessageW(view, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
-    return length > 0 ? static_cast<LONG>(length) : 0;
-}
-
 // The view's whole text as it stores it: one CR per line break.
 std::wstring ViewText(HWND view) {
-    const LONG length = ViewTextLength(view, false);
+    const LONG length = ViewTextLength(view, GTL_NUMCHARS | GTL_PRECISE);
     if (length == 0) return {};
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     GETTEXTEX request{};
@@ -225,7 +215,7 @@ void TFormMain::Btn_ComTextClick() {
     // beyond the end of the text, so the whole text is searched.
     FINDTEXTEXW find{};
     find.chrg.cpMin = 0;
-    find.chrg.cpMax = ViewTextLength(view, true);
+    find.chrg.cpMax = ViewTextLength(view, GTL_NUMCHARS | GTL_PRECISE | GTL_USECRLF);
     find.lpstrText = compare.c_str();
     const LRESULT found =
         ::SendMessageW(view, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find));
