@@ -47,6 +47,11 @@ BOOL CALLBACK MatchChild(HWND hwnd, LPARAM param) {
         }
         return TRUE;
     }
+    // The result view's text is the whole report: reading it on every poll
+    // would cost the program time that grows with the report.
+    wchar_t cls[64] = {};
+    ::GetClassNameW(hwnd, cls, 64);
+    if (_wcsnicmp(cls, L"RICHEDIT", 8) == 0) return TRUE;
     if (WindowText(hwnd) == search->Wanted) {
         search->Found = hwnd;
         return FALSE;
