@@ -28,7 +28,7 @@ void HashJob::Run(const Task& self) {
             endedEarly = true;
         }
         try {
-            ui_.Call([this] { window_.EnableControls(); });
+            CallUi([this] { window_.EnableControls(); });
         } catch (...) {
             ClearHashTask();  // the window must never wait for a job that ended
             throw;
@@ -245,19 +245,39 @@ void HashJob::ReportFailure(const wchar_t* label, const std::wstring& path, Erro
 }
 
 void HashJob::ShowResult(std::wstring text) {
-    ui_.Call([this, text = std::move(text)] { window_.SynchronizeResult(text); });
+    CallUi([this, text = std::move(text)] { window_.SynchronizeResult(text); });
 }
 
 void HashJob::ShowFileProgress() {
-    ui_.Call([this, fileCount = FileCount, index = iCount] {
-        window_.UpdateProgress(FileProgressPosition(fileCount, index));
-    });
+    const std::int32_t position = FileProgressPosition(FileCount, iCount);
+    CallUi([this, position] { window_.UpdateProgress(position); });
 }
 
 void HashJob::ShowChunkProgress() {
-    ui_.Call([this, fileCount = FileCount, index = iCount, size = nFileSize, fed = nProgressPos] {
-        window_.UpdateProgress(ChunkProgressPosition(fileCount, index, size, fed));
-    });
+    const std::int32_t position = ChunkProgressPosition(FileCount, iCount, nFileSize, nProgressPos);
+    if (nProgressPos >= nFileSize) {
+        // The file's last chunk: its block follows in microseconds, and both
+        // go to the UI thread in one call, which costs more than hashing a
+        // small file. A progress still held back goes first.
+        auto earlier = std::move(heldProgress_);
+        heldProgress_ = [this, earlier = std::move(earlier), position] {
+            if (earlier) earlier();
+            window_.UpdateProgress(position);
+        };
+        return;
+    }
+    CallUi([this, position] { window_.UpdateProgress(position); });
+}
+
+void HashJob::CallUi(std::function<void()> procedure) {
+    if (heldProgress_) {
+        procedure = [held = std::move(heldProgress_), procedure = std::move(procedure)] {
+            held();
+            procedure();
+        };
+        heldProgress_ = nullptr;
+    }
+    ui_.Call(std::move(procedure));
 }
 
 void HashJob::ClearHashTask() {

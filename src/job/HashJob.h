@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,8 @@ class HashJob {
 
     // Calls to the UI thread.
     void ShowResult(std::wstring text);
+    // A call to the UI thread that first shows a progress held back.
+    void CallUi(std::function<void()> procedure);
     void ShowFileProgress();
     void ShowChunkProgress();
     void ClearHashTask();
@@ -98,6 +101,9 @@ class HashJob {
     }};
 
     std::int32_t nextIndex_ = 0;
+    // The progress of a file's last chunk, shown by the next call to the UI
+    // thread together with what that call shows.
+    std::function<void()> heldProgress_;
     bool contextsBegun_ = false;
 };
 

@@ -150,9 +150,12 @@ void TFormMain::ShowException(const std::exception& error) const {
 LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_COMMAND:
+            // Every click and menu command sees the whole report.
+            if (HIWORD(wParam) == BN_CLICKED || lParam == 0) FlushResults();
             if (HandleCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
             break;
         case WM_CONTEXTMENU: {
+            FlushResults();
             const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             if (reinterpret_cast<HWND>(wParam) == RichEdit1.Handle || OverPlaceholderView(at)) {
                 RichEdit1ContextPopup(at);
@@ -201,7 +204,11 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_APP_UICALLS:
             if (uiCalls_) uiCalls_->RunPending();
             return 0;
+        case WM_APP_FLUSHRESULTS:
+            FlushResultsPiece();
+            return 0;
         case WM_TIMER:
+            if (wParam == kJobPaintTimer) FlushResultsPiece();
             if (jobPaint_.OnTimer(wParam)) return 0;
             break;
         case WM_SETTINGCHANGE:

@@ -7,6 +7,7 @@
 #include <shobjidl.h>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,11 @@ struct JobQueueState;
 // Posted to the window when another thread has queued a call for the UI
 // thread.
 constexpr UINT WM_APP_UICALLS = WM_APP + 1;
+// Puts the next piece of the texts waiting for the view into it.
+constexpr UINT WM_APP_FLUSHRESULTS = WM_APP + 2;
+// Under Wine an insertion into the view takes about half a millisecond per
+// block: a piece this large keeps the window answering within about 10 ms.
+constexpr std::size_t kResultsPerInsertion = 20;
 // The timer that paints the view and the progress bar while a job runs.
 constexpr UINT_PTR kJobPaintTimer = 1;
 constexpr UINT kJobPaintIntervalMs = 50;
@@ -142,6 +148,12 @@ class TFormMain {
     // The UI thread's part of SynchronizeResult: appends a report text to
     // the result view and shows the view's end.
     void AppendResult(const std::wstring& Result);
+    // Puts texts that wait for the view's next paint into the view, the
+    // first `limit` of them.
+    void FlushResults(std::size_t limit = SIZE_MAX);
+    // As many as one insertion takes; the rest after the queued messages.
+    void FlushResultsPiece();
+    void InsertResults(std::size_t count);
     UiCallQueue& UiCalls() { return *uiCalls_; }
 
     // Processes every pending message without waiting for new ones.
@@ -190,6 +202,9 @@ class TFormMain {
         LONG Length = -1;
         bool LastLineEmpty = true;
     } viewEnd_;
+    // Texts appended during a job that the view has not taken yet, in order.
+    std::deque<std::wstring> pendingResults_;
+    bool insertingResults_ = false;
     // The last check, kept for a restart until a hash job replaces it; it
     // shows through jobWindow_, so it is declared after it.
     std::unique_ptr<ChecksumVerifyWindow> verifyRun_;

@@ -139,16 +139,57 @@ void TFormMain::SynchronizeResult(const std::wstring& Result) {
 }
 
 void TFormMain::AppendResult(const std::wstring& Result) {
+    pendingResults_.push_back(Result);
+    // While a job runs the texts wait for the view's next paint and go in
+    // together: under Wine an insertion costs milliseconds however short,
+    // more than hashing a small file.
+    if (jobPaint_.HoldBack(RichEdit1.Handle)) return;
+    FlushResults();
+}
+
+void TFormMain::FlushResultsPiece() {
+    FlushResults(kResultsPerInsertion);
+    // The rest follows once the messages queued meanwhile have had their turn.
+    if (!pendingResults_.empty()) ::PostMessageW(handle_, WM_APP_FLUSHRESULTS, 0, 0);
+}
+
+void TFormMain::FlushResults(std::size_t limit) {
+    // The view notifies the window while it takes text; a flush then would
+    // put texts inside the insertion under way.
+    if (insertingResults_) return;
+    insertingResults_ = true;
+    const ScopeGuard inserted([this] { insertingResults_ = false; });
+    while (!pendingResults_.empty() && limit > 0) {
+        const std::size_t count = std::min({limit, pendingResults_.size(), kResultsPerInsertion});
+        InsertResults(count);
+        limit -= count;
+    }
+}
+
+void TFormMain::InsertResults(std::size_t count) {
     HWND view = RichEdit1.Handle;
     const LONG length = ViewTextLength(view, GTL_NUMCHARS);
     // The last character is read back (a walk through the whole text in
     // Wine's rich edit) only when the text is no longer what the previous
     // append left.
-    const bool lastLineEmpty =
+    bool lastLineEmpty =
         length == 0 || (length == viewEnd_.Length ? viewEnd_.LastLineEmpty
                                                   : IsLineBreak(LastViewCharacter(view, length)));
     viewEnd_ = {};
-    const std::wstring insert = lastLineEmpty ? Result + L"\r\n" : L"\r\n" + Result;
+    // Each text starts on a line of its own and ends its last line.
+    std::wstring insert;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::wstring& result = pendingResults_.front();
+        if (lastLineEmpty) {
+            insert += result;
+            insert += L"\r\n";
+        } else {
+            insert += L"\r\n";
+            insert += result;
+        }
+        lastLineEmpty = IsLineBreak(insert.back());
+        pendingResults_.pop_front();
+    }
     // Drawing each step of the insertion is slow on large views; the view is
     // painted once, at its new end: now, or while a job runs, by the timer.
     const bool paintLater = jobPaint_.HoldBack(view);
@@ -167,9 +208,11 @@ void TFormMain::AppendResult(const std::wstring& Result) {
         ::InvalidateRect(view, nullptr, TRUE);
     }
     if (newLength != length + StoredLength(insert)) {
+        // A job would go on filling a view that takes nothing more.
+        if (TaskHandle task = RunningHashTask(*JobQueue)) task->Cancel();
         throw AppError(L"The result view cannot take more text");
     }
-    viewEnd_ = {newLength, IsLineBreak(insert.back())};
+    viewEnd_ = {newLength, lastLineEmpty};
 }
 
 void TFormMain::UpdateProgress(int position) {
@@ -197,6 +240,7 @@ void TFormMain::DisableControls() {
 }
 
 void TFormMain::EnableControls() {
+    FlushResults();
     SetJobControls(/*jobRunning=*/false);
     jobPaint_.End();  // the job's last changes are painted at once
 }

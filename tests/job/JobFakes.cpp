@@ -302,9 +302,9 @@ void JobHarness::PumpUntilIdle() {
             wakeSignal_.wait_for(lock, std::chrono::milliseconds(5), [this] { return woken_; });
             woken_ = false;
         }
-        ui.RunPending();
+        uiCallsRun += ui.RunPending();
     }
-    ui.RunPending();
+    uiCallsRun += ui.RunPending();
 }
 
 void JobHarness::RunJob() {

@@ -152,6 +152,8 @@ class JobHarness {
     FakeJobWindow window{log};
     JobQueueState queue;
     UiCallQueue ui;
+    // How many calls the job's UI thread ran, as PumpUntilIdle counts them.
+    std::size_t uiCallsRun = 0;
     // One worker for the job and two for its hashing, as the program's pool
     // has on two cores. Last: its workers end before the rest goes.
     ThreadPool pool{3};

@@ -59,4 +59,29 @@ TEST(ManyFilesJob, ProgressNeverGoesBackAndEndsAt100) {
     }
 }
 
+TEST(ManyFilesJob, ASmallFilesProgressAndBlockTakeOneCallToTheUiThread) {
+    // Each call is a thread hand-over; for a file of one chunk it costs more
+    // than the hashing. Files that grow or fail still show each update.
+    JobHarness job;
+    job.window.options = AllAlgorithms();
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 50; ++i) {
+        paths.push_back(L"/small/" + std::to_wstring(i));
+        job.platform.AddFile(paths.back(), SizedFile(100, static_cast<std::uint8_t>(i)));
+    }
+    job.Queue(paths);
+    job.RunJob();
+    EXPECT_EQ(job.uiCallsRun, paths.size() + 2) << "one per file, and the job's start and end";
+    EXPECT_EQ(job.window.positions.size(), paths.size());
+    ASSERT_EQ(job.window.results.size(), paths.size());
+    // The progress still comes before the file's block.
+    const auto events = job.log.Events();
+    for (std::size_t i = 0; i + 1 < events.size(); ++i) {
+        if (events[i].rfind("result:", 0) == 0) {
+            ASSERT_GT(i, 0u);
+            EXPECT_EQ(events[i - 1].rfind("progress:", 0), 0u) << "event " << i;
+        }
+    }
+}
+
 }  // namespace

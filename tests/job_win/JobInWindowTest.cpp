@@ -174,6 +174,28 @@ TEST_F(JobInWindowTest, StopTwiceThenStartHashesTheWholeListAgain) {
     EXPECT_EQ(ProgressPosition(), 100);
 }
 
+TEST_F(JobInWindowTest, TextsAppendedDuringAJobReachTheViewWithThePaintInOrder) {
+    CreateForm();
+    const std::wstring big = MakeBigFile(L"big.bin", 64u << 20);
+    Queue(std::vector<std::wstring>(20, big));
+    form_->StartHash();
+    ASSERT_TRUE(PumpUntil([&] { return form_->Btn_Stop.Enabled(); }));
+    // With nothing else happening, the paint timer brings the texts in.
+    form_->AppendResult(L"第一段");
+    form_->AppendResult(L"第二段");
+    ASSERT_TRUE(PumpUntil([&] { return ViewText().find(L"第二段") != std::wstring::npos; }));
+    EXPECT_TRUE(Running());
+    ClickStop();
+    ASSERT_TRUE(WaitIdle());
+    // Each text once, in the order given, each on a line of its own.
+    const std::wstring text = ViewText();
+    const std::size_t first = text.find(L"第一段\r\n第二段\r\n");
+    ASSERT_NE(first, std::wstring::npos) << "in order, on lines of their own";
+    EXPECT_TRUE(first == 0 || text[first - 1] == L'\n');
+    EXPECT_EQ(text.find(L"第一段", first + 3), std::wstring::npos);
+    EXPECT_EQ(text.find(L"第二段", first + 8), std::wstring::npos);
+}
+
 TEST_F(JobInWindowTest, ClosingDuringAJobStopsItWithoutACancellationLine) {
     CreateForm();
     const std::wstring big = MakeBigFile(L"big.bin", 64u << 20);

@@ -152,6 +152,16 @@ TEST_F(FindTest, NoMatchShowsTheInformationBox) {
     EXPECT_EQ(SelectedText(), kMd5Lower);
 }
 
+TEST_F(FindTest, DuringAJobFindSeesTheBlocksNotYetPainted) {
+    CreateFilledForm(ReportBlock(L"C:\\data\\a.bin", true));
+    form_->DisableControls();  // as a job starts: the view's paints are paced
+    form_->AppendResult(L"CRC32: CAFEBABE");
+    SetCompareText(L"cafebabe");
+    EXPECT_TRUE(ClickFind(500).Caption.empty()) << "no box: the block is found";
+    EXPECT_EQ(SelectedText(), L"CAFEBABE");
+    form_->EnableControls();
+}
+
 TEST_F(FindTest, MatchFarDownIsScrolledIntoView) {
     std::wstring report;
     for (int i = 0; i < 60; ++i)
