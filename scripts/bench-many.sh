@@ -6,14 +6,15 @@
 # native: the job with a window that only records (bench/ManyFilesBench.cpp),
 #         all four digests and every report line, against
 #         `rhash --md5 --sha1 --sha256 --crc32 -r` over the same page-cached
-#         folder, best of BENCH_REPS runs each, in the same run.
+#         folder, the median of BENCH_REPS runs each, in the same run.
 # wine:   Varudodi.exe started with the folder, every option on (an INI file
 #         beside a copy of the program), on a virtual display of its own;
 #         VarudodiProbe waits until the job has ended, timing the window's
 #         answer to a message every few milliseconds, then checks that the
 #         view holds every file's block exactly once, in queue order.
 #
-# Environment: BENCH_REPS (default 3), BENCH_NATIVE_SETS and BENCH_WINE_SETS
+# Environment: BENCH_REPS (default 5; the Wine runs use BENCH_WINE_REPS, default
+# 3, and report medians, the longest answer over all runs), BENCH_NATIVE_SETS and BENCH_WINE_SETS
 # (space-separated COUNTxBYTES, defaults "20000x4096" and
 # "1000x100 20000x4096"). Prints markdown tables; docs/benchmarks.md holds a run.
 set -euo pipefail
@@ -21,7 +22,8 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 
 which_runs=${1:-both}
-reps=${BENCH_REPS:-3}
+reps=${BENCH_REPS:-5}
+wine_reps=${BENCH_WINE_REPS:-3}
 native_sets=${BENCH_NATIVE_SETS:-20000x4096}
 wine_sets=${BENCH_WINE_SETS:-1000x100 20000x4096}
 native_build=build/many-release
@@ -53,32 +55,35 @@ folder_of() {
 
 field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p" <<<" $1"; }
 less_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2];
+                                              else printf "%.4f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 
 native() {
     echo "### Native (Linux, OpenSSL): the job with a recording window against rhash"
     echo
-    echo "Best of $reps runs; all four digests, every report line on; page-cached files."
+    echo "Median of $reps runs; all four digests, every report line on; page-cached files."
     echo
     echo "| Files | t_job (s) | rhash -r (s) | t_job / rhash | Load average before |"
     echo "|---:|---:|---:|---:|---|"
     local set
     for set in $native_sets; do
-        local folder best="" best_rhash="" line seconds start end before
+        local folder line seconds start end before job_times=() rhash_times=()
         folder=$(folder_of "$set")
         before=$(load)
         for ((i = 0; i < reps; i++)); do
             line=$("$native_build/bench/manyfilesbench" job "$folder")
-            seconds=$(field "$line" seconds)
-            if [[ -z $best ]] || less_than "$seconds" "$best"; then best=$seconds; fi
+            job_times+=("$(field "$line" seconds)")
             start=$(date +%s.%N)
             rhash --md5 --sha1 --sha256 --crc32 -r "$folder" >/dev/null
             end=$(date +%s.%N)
-            seconds=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }')
-            if [[ -z $best_rhash ]] || less_than "$seconds" "$best_rhash"; then best_rhash=$seconds; fi
+            rhash_times+=("$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }')")
         done
-        echo "| ${set%x*} of ${set#*x} B | $best | $best_rhash |" \
-            "$(awk -v j="$best" -v r="$best_rhash" 'BEGIN { printf "%.2f", j / r }') | $before |"
+        local job rhash_median
+        job=$(printf '%s\n' "${job_times[@]}" | median)
+        rhash_median=$(printf '%s\n' "${rhash_times[@]}" | median)
+        echo "| ${set%x*} of ${set#*x} B | $job | $rhash_median |" \
+            "$(awk -v j="$job" -v r="$rhash_median" 'BEGIN { printf "%.2f", j / r }') | $before |"
     done
     echo
     echo "Target: t_job / rhash <= 1.5."
@@ -104,31 +109,39 @@ wine_runs() {
 
     echo "### Wine (Windows build, CryptoAPI): Varudodi.exe started with the folder"
     echo
-    echo "Every option on; page-cached files; one run each. t_window: from the window being"
-    echo "shown to the job's end (the folder scan comes before it); t_launch: from the start"
-    echo "of the process to the job's end."
+    echo "Every option on; page-cached files; the median of $wine_reps runs each, the longest"
+    echo "answer of all of them. t_window: from the window being shown to the job's end (the"
+    echo "folder scan comes before it); t_launch: from the start of the process to the job's end."
     echo
     echo "| Files | t_window (s) | t_launch (s) | Longest answer (ms) | Messages answered | Blocks in queue order | Load average before |"
     echo "|---:|---:|---:|---:|---:|---|---|"
     local set
     for set in $wine_sets; do
-        local folder winfolder before start line end launch check
+        local folder winfolder before check="yes" windows=() launches=() longest=0 answers=0
         folder=$(folder_of "$set")
         winfolder=$(winepath -w "$(realpath "$folder")" 2>/dev/null)
         before=$(load)
-        start=$(date +%s.%N)
-        wine "$app/Varudodi.exe" "$winfolder" >/dev/null 2>&1 &
-        local app_pid=$!
-        wine "$probe" wait-window 120000 >/dev/null
-        line=$(wine "$probe" watch-job 3600000 | tr -d '\r')
-        end=$(date +%s.%N)
-        launch=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f", e - s }')
-        wine "$probe" text | tr -d '\r' >"$data/$set.view.txt"
-        wine "$probe" close 60000 >/dev/null || true
-        wait "$app_pid" || true
-        check=$(check_view "$data/$set.view.txt" "$winfolder" "${set%x*}")
-        echo "| ${set%x*} of ${set#*x} B | $(field "$line" seconds) | $launch |" \
-            "$(field "$line" longest_answer_ms) | $(field "$line" answers) | $check | $before |"
+        for ((i = 0; i < wine_reps; i++)); do
+            local start line end run_check answer
+            start=$(date +%s.%N)
+            wine "$app/Varudodi.exe" "$winfolder" >/dev/null 2>&1 &
+            local app_pid=$!
+            wine "$probe" wait-window 120000 >/dev/null
+            line=$(wine "$probe" watch-job 3600000 | tr -d '\r')
+            end=$(date +%s.%N)
+            launches+=("$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f", e - s }')")
+            windows+=("$(field "$line" seconds)")
+            answer=$(field "$line" longest_answer_ms)
+            if ((answer > longest)); then longest=$answer; fi
+            answers=$(field "$line" answers)
+            wine "$probe" text | tr -d '\r' >"$data/$set.view.txt"
+            wine "$probe" close 60000 >/dev/null || true
+            wait "$app_pid" || true
+            run_check=$(check_view "$data/$set.view.txt" "$winfolder" "${set%x*}")
+            if [[ $run_check != yes ]]; then check=$run_check; fi
+        done
+        echo "| ${set%x*} of ${set#*x} B | $(printf '%s\n' "${windows[@]}" | median) |" \
+            "$(printf '%s\n' "${launches[@]}" | median) | $longest | $answers | $check | $before |"
     done
     echo
     echo "Targets: 1000 files of 100 B <= 3 s; 20000 files of 4 KiB <= 60 s, every answer <= 100 ms."
