@@ -6,6 +6,7 @@
 // caller. The UI thread runs queued procedures whenever it processes
 // messages, by calling RunPending.
 
+#include <atomic>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -39,6 +40,7 @@ class UiCallQueue {
         std::function<void()> procedure;
         std::exception_ptr failure;
         bool done = false;
+        std::atomic<bool> finished{false};
     };
 
     const std::thread::id uiThread_;
