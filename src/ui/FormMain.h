@@ -162,6 +162,9 @@ class TFormMain {
     void ShowException(const std::exception& error) const;
 
     std::vector<std::wstring> Arguments;
+    // The program whose INI file beside it may hold the settings; empty for
+    // the running program itself.
+    std::wstring SettingsProgramPath;
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

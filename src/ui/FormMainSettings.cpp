@@ -101,7 +101,9 @@ class FormSettingsWindow final : public SettingsWindow {
 
 void TFormMain::LoadSaveSettings(std::int16_t mode) {
     FormSettingsWindow window(*this);
-    SettingsStoresWin32 stores;
+    SettingsStoresWin32 stores = SettingsProgramPath.empty()
+                                     ? SettingsStoresWin32()
+                                     : SettingsStoresWin32(SettingsProgramPath);
     ::LoadSaveSettings(window, mode, stores, StayOnTopState);
 }
 

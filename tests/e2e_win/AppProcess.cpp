@@ -23,8 +23,8 @@ std::wstring AppProcess::ExecutablePath() {
     return wide;
 }
 
-AppProcess::AppProcess(const std::vector<std::wstring>& arguments) {
-    std::wstring commandLine = Quote(ExecutablePath());
+AppProcess::AppProcess(const std::vector<std::wstring>& arguments, const std::wstring& executable) {
+    std::wstring commandLine = Quote(executable);
     for (const std::wstring& argument : arguments) commandLine += L" " + Quote(argument);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);

@@ -10,8 +10,10 @@
 
 class AppProcess {
   public:
-    // Starts the program with the given arguments (each quoted).
-    explicit AppProcess(const std::vector<std::wstring>& arguments = {});
+    // Starts the program with the given arguments (each quoted), from
+    // `executable` (a copy of it, for instance) or from the build.
+    explicit AppProcess(const std::vector<std::wstring>& arguments = {},
+                        const std::wstring& executable = ExecutablePath());
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;

@@ -30,13 +30,12 @@ std::vector<BYTE> DwordBytes(DWORD value) {
 
 class SettingsForm : public FormFixture {
   protected:
-    // The user's settings key, verb key, Send To shortcut and this program's
-    // INI file are put aside for the test and given back afterwards.
-    RegistryKeyGuard settingsKey{kSettingsKeyPath};
-    RegistryKeyGuard verbKey{kContextMenuKeyPath};
-    FileGuard sendToLink{ComposeSendToLinkPath()};
-    std::wstring iniPath = IniPathForExecutable(CurrentExecutablePath());
-    FileGuard iniFile{iniPath};
+    // The settings key, verb key, Send To shortcut and INI file of the
+    // settings sandbox; each test starts without them.
+    FreshUserKey settingsKey{kSettingsKeyPath};
+    FreshUserKey verbKey{kContextMenuKeyPath};
+    FreshFile sendToLink{ComposeSendToLinkPath()};
+    std::wstring iniPath = IniPathOfThisProgram();
 
     void SetUp() override {
         FormFixture::SetUp();

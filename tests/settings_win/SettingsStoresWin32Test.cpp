@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "AppError.h"
 #include "IniStoreWin32.h"
 #include "LoadSaveSettings.h"
 #include "MenuCheckState.h"
 #include "RegistryStoreWin32.h"
 #include "SettingsFakes.h"
 #include "SettingsStoresWin32.h"
-#include "AppError.h"
 #include "Win32TestSupport.h"
 
 namespace {
@@ -20,7 +20,7 @@ const wchar_t* const kKeys[] = {L"MD5",  L"SHA1", L"CRC32", L"SHA256",   L"Path"
 class Win32Stores : public testing::Test {
   protected:
     ScratchFolder folder{L"varudodi-settings-test"};
-    RegistryKeyGuard settingsKey{kSettingsKeyPath};
+    FreshUserKey settingsKey{kSettingsKeyPath};
     std::wstring exePath = folder.MakeFolder(L"Program Files\\Varudodi") + L"\\Varudodi.exe";
     std::wstring iniPath = folder.Path() + L"\\Program Files\\Varudodi\\Varudodi.ini";
     SettingsStoresWin32 stores{exePath};

@@ -10,13 +10,13 @@
 
 #include <future>
 
+#include "AppError.h"
 #include "MenuCheckState.h"
 #include "RegistryKeyWin32.h"
 #include "SettingsStoresWin32.h"
 #include "ShellIntegration.h"
 #include "ShellLinkWin32.h"
 #include "SystemMenuWin32.h"
-#include "AppError.h"
 #include "Win32Raii.h"
 #include "Win32TestSupport.h"
 
@@ -32,9 +32,9 @@ class SystemMenu : public testing::Test {
     ScratchFolder folder{L"varudodi-menu-test"};
     // A target with blanks in its path, so quoting is put to the test.
     std::wstring exePath = MakeTarget();
-    RegistryKeyGuard verbKey{kContextMenuKeyPath};
+    FreshUserKey verbKey{kContextMenuKeyPath};
     std::wstring linkPath = ComposeSendToLinkPath();
-    FileGuard link{linkPath};
+    FreshFile link{linkPath};
     TestWindow window;
     std::int8_t contextMenuState = kMenuUnchecked;
     std::int8_t sendToState = kMenuUnchecked;

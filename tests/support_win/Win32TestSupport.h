@@ -1,7 +1,7 @@
 #pragma once
-// Helpers for the Windows tests: a scratch folder, guards that give back the
-// user's registry keys and files as they were, a plain top-level window, and
-// a watcher that reads and dismisses the message boxes a command opens.
+// Helpers for the Windows tests: a scratch folder, a plain top-level window,
+// and a watcher that reads and dismisses the message boxes a command opens.
+// The user's settings are kept out of reach by UserSettingsSandbox.h.
 
 #include <windows.h>
 
@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "UserSettingsSandbox.h"
 
 // A fresh folder under %TEMP%, removed with its content at the end.
 class ScratchFolder {
@@ -29,36 +31,6 @@ class ScratchFolder {
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
-
-// Saves a key under HKEY_CURRENT_USER with its values and subkeys, removes it,
-// and puts the saved tree back at the end, so tests start from "no key" and
-// leave the user's key as it was.
-class RegistryKeyGuard {
-  public:
-    explicit RegistryKeyGuard(std::wstring path);
-    ~RegistryKeyGuard();
-    RegistryKeyGuard(const RegistryKeyGuard&) = delete;
-    RegistryKeyGuard& operator=(const RegistryKeyGuard&) = delete;
-
-    struct Tree;
-
-  private:
-    std::wstring path_;
-    std::unique_ptr<Tree> saved_;
-};
-
-// Moves a file aside and puts it back at the end; the test starts without it.
-class FileGuard {
-  public:
-    explicit FileGuard(std::wstring path);
-    ~FileGuard();
-    FileGuard(const FileGuard&) = delete;
-    FileGuard& operator=(const FileGuard&) = delete;
-
-  private:
-    std::wstring path_;
-    std::wstring aside_;
-};
 
 // A hidden top-level window with a caption, frame and system menu.
 class TestWindow {

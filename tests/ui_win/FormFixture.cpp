@@ -2,12 +2,14 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+
+#include "IniPath.h"
+
 std::wstring FormFixture::IniPathOfThisProgram() {
-    wchar_t path[MAX_PATH * 4] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-    std::wstring ini(path, length);
-    const std::size_t dot = ini.find_last_of(L'.');
-    return (dot == std::wstring::npos ? ini : ini.substr(0, dot)) + L".ini";
+    const UserSettingsSandbox* sandbox = UserSettingsSandbox::Active();
+    if (!sandbox) throw std::logic_error("the window is tested only inside the settings sandbox");
+    return IniPathForExecutable(sandbox->ProgramPath());
 }
 
 void FormFixture::SetUp() {
@@ -28,6 +30,7 @@ void FormFixture::TearDown() {
 
 void FormFixture::CreateForm(const std::vector<std::wstring>& arguments) {
     form_ = std::make_unique<TFormMain>();
+    form_->SettingsProgramPath = UserSettingsSandbox::Active()->ProgramPath();
     FormMain = form_.get();
     form_->Create(arguments, SW_SHOWNORMAL);
     Pump(50);

@@ -37,10 +37,12 @@ class FormFixture : public ::testing::Test {
     RECT ClientRectOf(HWND control) const;
     std::wstring ViewText() const;
 
-    // Each test starts from the design defaults and leaves no settings.
+    // Each test starts from the design defaults and leaves no settings: the
+    // window keeps them in the sandbox's hive or in the INI file beside the
+    // sandbox's program path.
     static std::wstring IniPathOfThisProgram();
     ComApartment com_;
-    RegistryKeyGuard settingsKey_{L"SOFTWARE\\Veriko"};
-    FileGuard iniFile_{IniPathOfThisProgram()};
+    FreshUserKey settingsKey_{L"SOFTWARE\\Veriko"};
+    FreshFile iniFile_{IniPathOfThisProgram()};
     std::unique_ptr<TFormMain> form_;
 };

@@ -11,6 +11,7 @@
 #include <cwchar>
 #include <string>
 
+#include "UserSettingsSandbox.h"
 #include "ViewFixture.h"
 
 namespace {
@@ -45,10 +46,12 @@ void FillView(HWND view, const std::wstring& text) {
 
 int wmain(int argc, wchar_t** argv) {
     const UINT holdMs = argc > 1 ? static_cast<UINT>(std::wcstoul(argv[1], nullptr, 10)) : 5000;
+    const UserSettingsSandbox sandbox;  // the window loads and saves settings
     ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     TFormMain form;
+    form.SettingsProgramPath = sandbox.ProgramPath();
     FormMain = &form;
     form.Create({}, SW_SHOWNORMAL);
     const HWND view = form.RichEdit1.Handle;
