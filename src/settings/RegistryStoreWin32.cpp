@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "RegistryKeyWin32.h"
 #include "AppError.h"
+#include "RegistryKeyWin32.h"
 
 namespace {
 

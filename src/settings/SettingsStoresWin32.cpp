@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "IniPath.h"
 #include "AppError.h"
+#include "IniPath.h"
 
 SettingsStoresWin32::SettingsStoresWin32(std::wstring executablePath)
     : executablePath_(std::move(executablePath)) {}

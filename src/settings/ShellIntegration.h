@@ -30,7 +30,6 @@ inline constexpr const wchar_t* kRemoveContextMenuFailed = L"移除右键菜单�
 inline constexpr const wchar_t* kAddContextMenuFailed = L"增加右键菜单失败！";
 inline constexpr const wchar_t* kRemoveSendToFailed = L"移除发送菜单失败！";
 inline constexpr const wchar_t* kAddSendToFailed = L"增加发送菜单失败！";
-inline constexpr const wchar_t* kAboutCaption = L"关于";
 
 inline constexpr const wchar_t* kSendToLinkName = L"计算Hash值.lnk";
 inline constexpr const wchar_t* kShortcutDescription = L"Varudodi";
@@ -45,6 +44,3 @@ std::wstring SendToLinkPathIn(std::wstring_view sendToFolder);
 // The folder part of a path: everything up to and including its last
 // backslash or colon; empty when it has neither.
 std::wstring FolderPartOf(std::wstring_view path);
-
-// The about box's text, every line ended by CR LF.
-std::wstring AboutText();

@@ -5,8 +5,8 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include "ShellIntegration.h"
 #include "AppError.h"
+#include "ShellIntegration.h"
 #include "Win32Raii.h"
 
 void CreateShortcut(const std::wstring& targetPath, const std::wstring& linkPath) {

@@ -130,26 +130,6 @@ bool IsTopmostWindow(HWND window) {
     return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-#ifdef _WIN64
-static_assert(sizeof(MSGBOXPARAMSW) == 80, "the about box passes the 64-bit record size");
-#endif
-
-void ShowAboutBox(HWND window) {
-    const std::wstring text = AboutText();
-    MSGBOXPARAMSW params = {};
-    params.cbSize = sizeof(params);
-    params.hwndOwner = window;
-    params.hInstance = GetModuleHandleW(nullptr);
-    params.lpszText = text.c_str();
-    params.lpszCaption = kAboutCaption;
-    params.dwStyle = MB_USERICON;
-    params.lpszIcon = L"MAINICON";
-    params.dwContextHelpId = 1;
-    params.lpfnMsgBoxCallback = nullptr;
-    params.dwLanguageId = 0;
-    MessageBoxIndirectW(&params);
-}
-
 bool IsSystemMenuCommand(WPARAM wParam) {
     const auto command = static_cast<std::uint32_t>(wParam);
     return command >= kMenuContextMenuId && command <= kMenuAboutId;
@@ -167,9 +147,6 @@ void RunSystemMenuCommand(HWND window, WPARAM wParam, const SystemMenuStates& st
             break;
         case kMenuStayOnTopId:
             ToggleStayOnTop(window, states.StayOnTopState);
-            break;
-        case kMenuAboutId:
-            ShowAboutBox(window);
             break;
         default:
             break;

@@ -1,6 +1,7 @@
 #pragma once
 // The window's system-menu extension: the shell context-menu verb, the Send To
-// shortcut, stay-on-top and the about box (items 1025 to 1029).
+// shortcut, stay-on-top and the about item (items 1025 to 1029); the window
+// shows the about box itself.
 
 #include <windows.h>
 
@@ -38,18 +39,14 @@ void ExtendSystemMenu(HWND window, std::int8_t contextMenuState, std::int8_t sen
 void ApplyStayOnTop(HWND window, bool onTop);
 bool IsTopmostWindow(HWND window);
 
-// The about box, modal to the window, showing the executable's "MAINICON".
-void ShowAboutBox(HWND window);
-
 // True when the low 32 bits of wParam are exactly one of 1026 to 1029; the
 // low four bits are not masked off.
 bool IsSystemMenuCommand(WPARAM wParam);
 
-// Runs the command when the low 32 bits of wParam are exactly 1026 to 1029
-// and does nothing otherwise; the window passes every WM_SYSCOMMAND on to its
-// standard handling afterwards. A failed toggle shows its error box and keeps
-// its state. Throws AppError when a registry value cannot be written after
-// its key was opened or the shell link object cannot be had; the state and
-// check mark are then left as they were.
+// Runs the command when the low 32 bits of wParam are exactly 1026 to 1028
+// and does nothing otherwise (the about box, 1029, is the window's own); the window passes every
+// WM_SYSCOMMAND on to its standard handling afterwards. A failed toggle shows its error box and
+// keeps its state. Throws AppError when a registry value cannot be written after its key was opened
+// or the shell link object cannot be had; the state and check mark are then left as they were.
 void RunSystemMenuCommand(HWND window, WPARAM wParam, const SystemMenuStates& states,
                           const std::wstring& executablePath);

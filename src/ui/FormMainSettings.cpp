@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "AboutBox.h"
 #include "FormMain.h"
 #include "LoadSaveSettings.h"
 #include "MainUnitSettings.h"
@@ -14,6 +15,7 @@
 #include "SettingsSnapshot.h"
 #include "SettingsStoresWin32.h"
 #include "SettingsWindow.h"
+#include "ShellIntegration.h"
 #include "SystemMenuWin32.h"
 
 std::int8_t ContextMenuState = kMenuUnchecked;
@@ -135,6 +137,10 @@ void TFormMain::WMSysCommand(WPARAM command) {
     // The standard commands (move, size, close...) go straight on to the
     // default handling, which the window runs after this in every case.
     if (!IsSystemMenuCommand(command)) return;
+    if (static_cast<std::uint32_t>(command) == kMenuAboutId) {
+        ShowAboutBox(handle_);
+        return;
+    }
     RunSystemMenuCommand(
         handle_, command,
         SystemMenuStates{ContextMenuState, SendToState, StayOnTopState, SendToLinkPath},

@@ -322,18 +322,9 @@ TEST_F(SystemMenu, StayOnTopIsSetAndClearedInPlace) {
 
 // --- 1029: about box ------------------------------------------------------------------
 
-TEST_F(SystemMenu, AboutBoxShowsCaptionTextIconAndOneOkButton) {
+TEST_F(SystemMenu, TheAboutCommandIsLeftToTheWindow) {
     Extend();
-    const auto boxes = Run(1029);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"关于");
-    EXPECT_EQ(boxes[0].text,
-              L"Varudodi by Veriko\r\nveriko@example.com\r\n\r\n功能特点：\r\n"
-              L"* 采用并行计算，提高计算速度\r\n* 支持多个文件或文件夹拖放操作\r\n"
-              L"* 支持参数启动(参数为一个或多个文件或文件夹路径)\r\n"
-              L"* 支持保存个人设置(默认保存在注册表，如果存在同名ini文件，则保存在ini文件)\r\n");
-    EXPECT_EQ(boxes[0].buttonIds, std::vector<int>{IDOK});
-    EXPECT_TRUE(boxes[0].hasIcon) << "the MAINICON resource";
+    EXPECT_TRUE(Run(1029).empty()) << "the window shows the about box itself";
     EXPECT_EQ(Check(1026), 0);
     EXPECT_EQ(Check(1027), 0);
     EXPECT_EQ(Check(1028), 0);
