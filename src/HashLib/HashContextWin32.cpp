@@ -93,5 +93,5 @@ bool DigestRead(THashContext& ctx, std::vector<std::uint8_t>& digest) {
 }
 
 void DigestDestroy(std::uintptr_t hash) noexcept {
-    CryptDestroyHash(static_cast<HCRYPTHASH>(hash));
+    CryptDestroyHash(static_cast<HCRYPTHASH>(hash));  // a release: never reported
 }

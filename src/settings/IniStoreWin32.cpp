@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "AppError.h"
+#include "Win32Check.h"
 
 std::wstring IniStoreWin32::ReadText(const std::wstring& section, const std::wstring& key) {
     // The function truncates silently and then returns size - 1: grow until
@@ -21,7 +22,6 @@ std::wstring IniStoreWin32::ReadText(const std::wstring& section, const std::wst
 
 void IniStoreWin32::WriteText(const std::wstring& section, const std::wstring& key,
                               const std::wstring& value) {
-    if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str())) {
-        throw AppError(GetLastError());
-    }
+    CheckWin32(
+        WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str()));
 }

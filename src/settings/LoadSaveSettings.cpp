@@ -1,5 +1,6 @@
 #include "LoadSaveSettings.h"
 
+#include <exception>
 #include <string>
 
 #include "IniInteger.h"
@@ -113,8 +114,9 @@ void LoadSaveSettings(SettingsWindow& window, std::int16_t mode, SettingsStores&
                       std::int8_t& stayOnTopState) noexcept {
     // Settings are a convenience: no failure of either store may reach the user
     // or keep the window from starting or closing. This is the one place where
-    // every error is caught and discarded; the step that failed ends the
-    // operation and the steps before it stay done.
+    // the errors of the stores (AppError, or a failed allocation) are caught
+    // and discarded; the step that failed ends the operation and the steps
+    // before it stay done.
     if (mode != kSettingsLoad && mode != kSettingsSave) return;
     try {
         const bool useIni = stores.IniFileExists();
@@ -131,6 +133,7 @@ void LoadSaveSettings(SettingsWindow& window, std::int16_t mode, SettingsStores&
                 SaveToRegistry(window, stores.Registry());
             }
         }
-    } catch (...) {
+    } catch (const std::exception&) {
+        // Discarded, as above.
     }
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "AppError.h"
+#include "Win32Check.h"
 
 UniqueRegKey OpenRegKey(HKEY parent, const std::wstring& path, REGSAM access) {
     HKEY key = nullptr;
@@ -27,14 +28,14 @@ void WriteRegString(HKEY key, const std::wstring& name, const std::wstring& valu
     const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     const LSTATUS status = RegSetValueExW(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
                                           reinterpret_cast<const BYTE*>(value.c_str()), bytes);
-    if (status != ERROR_SUCCESS) throw AppError(static_cast<ErrorCode>(status));
+    CheckStatus(status);
 }
 
 void WriteRegDword(HKEY key, const std::wstring& name, std::uint32_t value) {
     const DWORD data = value;
     const LSTATUS status = RegSetValueExW(key, name.c_str(), 0, REG_DWORD,
                                           reinterpret_cast<const BYTE*>(&data), sizeof(data));
-    if (status != ERROR_SUCCESS) throw AppError(static_cast<ErrorCode>(status));
+    CheckStatus(status);
 }
 
 namespace {

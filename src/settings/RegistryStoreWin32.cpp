@@ -4,6 +4,7 @@
 
 #include "AppError.h"
 #include "RegistryKeyWin32.h"
+#include "Win32Check.h"
 
 namespace {
 
@@ -24,8 +25,7 @@ class RegistryKeyWin32 final : public RegistryKey {
         DWORD size = sizeof(value);
         const LSTATUS status = RegQueryValueExW(key_.Get(), name.c_str(), nullptr, &type,
                                                 reinterpret_cast<BYTE*>(&value), &size);
-        if (status != ERROR_SUCCESS)
-            throw AppError(static_cast<ErrorCode>(status));  // also > 4 bytes
+        if (status != ERROR_SUCCESS) CheckStatus(status);  // also > 4 bytes
         if (type != REG_DWORD) throw AppError(ERROR_INVALID_DATATYPE);
         return value;
     }

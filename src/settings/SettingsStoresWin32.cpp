@@ -6,6 +6,7 @@
 
 #include "AppError.h"
 #include "IniPath.h"
+#include "Win32Check.h"
 
 SettingsStoresWin32::SettingsStoresWin32(std::wstring executablePath)
     : executablePath_(std::move(executablePath)) {}
@@ -37,7 +38,7 @@ std::wstring CurrentExecutablePath() {
     for (;;) {
         const DWORD size = static_cast<DWORD>(buffer.size());
         const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
-        if (length == 0) throw AppError(GetLastError());
+        if (length == 0) ThrowLastError();
         if (length < size) return std::wstring(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }

@@ -7,16 +7,17 @@
 
 #include "AppError.h"
 #include "ShellIntegration.h"
+#include "Win32Check.h"
 #include "Win32Raii.h"
 
 void CreateShortcut(const std::wstring& targetPath, const std::wstring& linkPath) {
     ComPtr<IShellLinkW> link;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   link.PutVoid());
-    if (FAILED(hr)) throw AppError(static_cast<ErrorCode>(hr));
+    CheckHResult(hr);
     ComPtr<IPersistFile> file;
     hr = link->QueryInterface(IID_IPersistFile, file.PutVoid());
-    if (FAILED(hr)) throw AppError(static_cast<ErrorCode>(hr));
+    CheckHResult(hr);
 
     // The results are not checked here: the caller tests for the file.
     link->SetPath(targetPath.c_str());

@@ -20,11 +20,13 @@ UINT CheckFlag(std::int8_t state) {
 }
 
 void CheckSystemMenuItem(HWND window, std::uint32_t id, std::int8_t state) {
+    // Returns the previous check state, -1 for an item the menu lacks: an
+    // item whose insertion failed has no mark to set.
     CheckMenuItem(GetSystemMenu(window, FALSE), id, MF_BYCOMMAND | CheckFlag(state));
 }
 
 void ShowError(HWND window, const wchar_t* text) {
-    MessageBoxW(window, text, kErrorCaption, MB_ICONERROR);
+    MessageBoxW(window, text, kErrorCaption, MB_ICONERROR);  // only OK: nothing to read back
 }
 
 void ToggleContextMenu(HWND window, std::int8_t& state, const std::wstring& executablePath) {
@@ -122,6 +124,8 @@ void ExtendSystemMenu(HWND window, std::int8_t contextMenuState, std::int8_t sen
 }
 
 void ApplyStayOnTop(HWND window, bool onTop) {
+    // The state follows the user's choice; IsTopmostWindow reads what the
+    // window really is, and the settings save that.
     SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

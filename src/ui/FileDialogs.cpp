@@ -10,6 +10,7 @@
 #include "AppError.h"
 #include "DialogFilter.h"
 #include "Intake.h"  // OpenDialogSelection
+#include "Win32Check.h"
 #include "Win32Raii.h"
 
 namespace {
@@ -41,14 +42,8 @@ class CurrentFolderKeeper {
     std::wstring folder_;
 };
 
-[[noreturn]] void ThrowDialogError(const wchar_t* what, HRESULT hr) {
-    wchar_t code[16];
-    ::swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
-    throw AppError(std::wstring(what) + L" failed (" + code + L")");
-}
-
 void Check(HRESULT hr, const wchar_t* what) {
-    if (FAILED(hr)) ThrowDialogError(what, hr);
+    CheckHResult(hr, std::wstring(what) + L" failed: ");
 }
 
 std::wstring FileSystemPath(IShellItem& item) {
@@ -216,8 +211,7 @@ ComPtr<Dialog> CreateItemDialog(TDialogFactory factory, REFCLSID classId, REFIID
     if (FAILED(hr)) {
         dialog.Reset();
         // Only a system without the class gets the classic dialog.
-        if (hr != REGDB_E_CLASSNOTREG && hr != E_NOINTERFACE)
-            ThrowDialogError(L"The file dialog", hr);
+        if (hr != REGDB_E_CLASSNOTREG && hr != E_NOINTERFACE) Check(hr, L"The file dialog");
     }
     return dialog;
 }

@@ -58,6 +58,7 @@ std::wstring TControl::Caption() const {
 }
 
 void TControl::SetCaption(const std::wstring& text) const {
+    // A button or the window takes any caption; only a bad handle fails.
     ::SetWindowTextW(Handle, text.c_str());
 }
 
@@ -91,6 +92,8 @@ void TFormMain::Create(const std::vector<std::wstring>& arguments, int showComma
     dpi_ = ScreenDpi();
     designClient_ = {Scale(kDesignClientWidth), Scale(kDesignClientHeight)};
     RECT outer{0, 0, designClient_.cx, designClient_.cy};
+    // Fails only for styles it does not know; the outer size is then the
+    // client size, which the minimum-size rule corrects.
     ::AdjustWindowRectEx(&outer, kWindowStyle, FALSE, kWindowExStyle);
 
     font_.Reset(MakeFont(-Scale(11), DEFAULT_CHARSET));
@@ -103,6 +106,8 @@ void TFormMain::Create(const std::vector<std::wstring>& arguments, int showComma
     ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     CreateControls();
     RECT client{};
+    // The rectangle calls below fail only for a handle that is no window,
+    // and handle_ was checked just above.
     ::GetClientRect(handle_, &client);
     LayoutControls(client.right, client.bottom);
 
@@ -115,11 +120,12 @@ void TFormMain::Create(const std::vector<std::wstring>& arguments, int showComma
     const int height = bounds.bottom - bounds.top;
     const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    // Left where the system put it, the window is only off centre.
     ::SetWindowPos(handle_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (pendingState_ == TWindowState::wsMaximized) showCommand = SW_SHOWMAXIMIZED;
     shown_ = true;
-    ::ShowWindow(handle_, showCommand);
-    ::UpdateWindow(handle_);
+    ::ShowWindow(handle_, showCommand);  // returns the previous visibility
+    ::UpdateWindow(handle_);             // a window not yet painted is painted by the loop
 }
 
 LRESULT CALLBACK TFormMain::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -298,6 +304,9 @@ void TFormMain::ProcessMessages() {
     if (uiCalls_) uiCalls_->RunPending();
 }
 
+// The window's own rectangle and size: these calls fail only for a handle
+// that is no window. A size the system refuses leaves the window as it was,
+// which the settings then read back.
 int TFormMain::Width() const {
     RECT r{};
     ::GetWindowRect(handle_, &r);
@@ -336,7 +345,7 @@ void TFormMain::SetWindowState(TWindowState state) {
     const int command = state == TWindowState::wsMaximized   ? SW_MAXIMIZE
                         : state == TWindowState::wsMinimized ? SW_MINIMIZE
                                                              : SW_RESTORE;
-    ::ShowWindow(handle_, command);
+    ::ShowWindow(handle_, command);  // returns the previous visibility
 }
 
 void TFormMain::SetStayOnTop(bool onTop) {

@@ -85,6 +85,7 @@ void MoveCaretToEnd(HWND view, LONG length) {
     ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&deselect));
 }
 
+// A paint that fails leaves the control to its next WM_PAINT.
 void RepaintNow(HWND control) {
     ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
@@ -205,7 +206,7 @@ void TFormMain::InsertResults(std::size_t count) {
     ::SendMessageW(view, WM_VSCROLL, SB_BOTTOM, 0);
     if (!paintLater) {
         ::SendMessageW(view, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(view, nullptr, TRUE);
+        ::InvalidateRect(view, nullptr, TRUE);  // fails only for a bad handle
     }
     if (newLength != length + StoredLength(insert)) {
         // A job would go on filling a view that takes nothing more.

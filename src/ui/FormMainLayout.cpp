@@ -179,6 +179,7 @@ void TFormMain::CreateControls() {
     std::sort(tabOrder.begin(), tabOrder.end());
     HWND previous = HWND_TOP;
     for (const auto& [order, hwnd] : tabOrder) {
+        // A child that keeps its place only changes where Tab goes next.
         ::SetWindowPos(hwnd, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         previous = hwnd;
     }

@@ -48,6 +48,7 @@ ComPtr<ITaskbarList4> CreateTaskbarList() {
 }  // namespace
 
 void TFormMain::FormCreate() {
+    // Only a bad handle fails; the caption is then the class's default.
     ::SetWindowTextW(handle_, (std::wstring(kAppTitle) + L" " + kAppVersion).c_str());
     // FileList and its lock FileListLock are created together here; nothing
     // can start an intake before the message loop runs.

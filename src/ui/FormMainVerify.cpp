@@ -32,6 +32,7 @@ std::wstring AnsiCodePageToWide(std::string_view bytes) {
     const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
     std::wstring text(static_cast<std::size_t>(wideLength > 0 ? wideLength : 0), L'\0');
     if (wideLength > 0) {
+        // The same conversion into the size it just reported cannot fail.
         ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), wideLength);
     }
     return text;
@@ -45,6 +46,7 @@ bool TFormMain::OverPlaceholderView(POINT screenPoint) const {
     // be the first thing done in a new window.
     if (RichEdit1.Enabled()) return false;
     RECT view{};
+    // Fails only for a handle that is no window; the rectangle stays empty.
     ::GetWindowRect(RichEdit1.Handle, &view);
     return ::PtInRect(&view, screenPoint) != FALSE;
 }

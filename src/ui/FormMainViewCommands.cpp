@@ -78,7 +78,7 @@ void PutUnicodeTextOnClipboard(HWND owner, const std::wstring& text) {
     void* target = ::GlobalLock(memory.Get());
     if (!target) throw std::bad_alloc();
     std::memcpy(target, text.c_str(), bytes);
-    ::GlobalUnlock(memory.Get());
+    ::GlobalUnlock(memory.Get());  // FALSE once unlocked: no failure
 
     OpenedClipboard clipboard(owner);
     if (!::EmptyClipboard()) ThrowClipboardError(::GetLastError());
@@ -107,6 +107,7 @@ std::string ToAnsiCodePage(std::wstring_view text) {
         ::WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (length <= 0) throw std::bad_alloc();
     std::string bytes(static_cast<std::size_t>(length), '\0');
+    // The same conversion into the size it just reported cannot fail.
     ::WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, bytes.data(), length, nullptr,
                           nullptr);
     return bytes;
@@ -185,6 +186,7 @@ POINT KeyboardPopupPoint(HWND view) {
     ::SendMessageW(view, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&caret),
                    ViewSelection(view).cpMax);
     RECT client{};
+    // These two fail only for a handle that is no window.
     ::GetClientRect(view, &client);
     POINT point{caret.x, caret.y};
     if (!::PtInRect(&client, point)) point = {0, 0};
@@ -228,7 +230,7 @@ void TFormMain::Btn_ComTextClick() {
     match.cpMax = static_cast<LONG>(found + static_cast<LRESULT>(ViewCharCount(compare)));
     ::SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&match));
     ::SendMessageW(view, EM_SCROLLCARET, 0, 0);
-    ::SetFocus(view);
+    ::SetFocus(view);  // returns the previous focus, not a failure
 }
 
 void TFormMain::Btn_CopyClick() {
@@ -253,6 +255,7 @@ void TFormMain::Btn_SaveClick() {
 }
 
 void TFormMain::Btn_ClearClick() {
+    // Emptying a rich edit cannot run out of room; only a bad handle fails.
     ::SetWindowTextW(RichEdit1.Handle, L"");
     Btn_Clear.SetEnabled(false);
     Btn_Copy.SetEnabled(false);
@@ -264,6 +267,8 @@ void TFormMain::RichEdit1ContextPopup(POINT screenPoint) {
     const HWND view = RichEdit1.Handle;
     const CHARRANGE selection = ViewSelection(view);
     const UINT state = MF_BYCOMMAND | (selection.cpMax != selection.cpMin ? MF_ENABLED : MF_GRAYED);
+    // EnableMenuItem returns the item's previous state (-1 for an item the
+    // menu lacks, which EnsurePopupMenu rules out).
     ::EnableMenuItem(menu, Pop_Copy.Id, state);
     ::EnableMenuItem(menu, Pop_Clear.Id, state);
     // One job at a time: a check waits until the running job has ended.
@@ -271,7 +276,8 @@ void TFormMain::RichEdit1ContextPopup(POINT screenPoint) {
                      MF_BYCOMMAND | (CanStartCheck() ? MF_ENABLED : MF_GRAYED));
     // The menu key sends (-1, -1) instead of a mouse position.
     if (screenPoint.x == -1 && screenPoint.y == -1) screenPoint = KeyboardPopupPoint(view);
-    // The chosen item arrives as WM_COMMAND with its id.
+    // The chosen item arrives as WM_COMMAND with its id; a menu that cannot
+    // be shown leaves the user where the click found them.
     ::TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screenPoint.x,
                        screenPoint.y, handle_, nullptr);
 }

@@ -9,6 +9,7 @@ constexpr UINT kPauseToPaint = 3;
 
 double MillisecondsNow() {
     LARGE_INTEGER frequency{}, count{};
+    // Both succeed on every system since Windows XP.
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&count);
     return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
@@ -47,13 +48,14 @@ bool ThrottledPaint::OnTimer(UINT_PTR timerId) {
 
 void ThrottledPaint::PaintHeld() {
     if (timerArmed_) {
-        ::KillTimer(owner_, timerId_);
+        ::KillTimer(owner_, timerId_);  // fails only for a timer already gone
         timerArmed_ = false;
     }
     if (held_.empty()) return;
     // Painted now, not left to WM_PAINT: the job's next change may switch the
     // redraw off again before the queue runs empty.
     const double start = MillisecondsNow();
+    // A paint that fails leaves the control to its next WM_PAINT.
     for (HWND control : held_) {
         ::SendMessageW(control, WM_SETREDRAW, TRUE, 0);
         ::RedrawWindow(control, nullptr, nullptr,
