@@ -30,6 +30,7 @@
 #include "BenchModes.h"
 #include "HashContext.h"
 #include "HashJob.h"
+#include "UiThreadStandIn.h"
 #include "Utf8Text.h"
 
 namespace {
@@ -214,32 +215,15 @@ int Job(const std::wstring& path, const std::string& algorithms) {
     }
     const ProcessMemory rest = ReadProcessMemory();
 
-    std::mutex mutex;
-    std::condition_variable woken;
-    bool pending = false;
-    UiCallQueue ui([&] {
-        {
-            std::lock_guard lock(mutex);
-            pending = true;
-        }
-        woken.notify_one();
-    });
+    UiThreadStandIn uiThread;
     RecordingWindow window;
     window.options = AlgorithmsOf(algorithms);
     JobQueueState queue;
     queue.FileList.push_back(path);
 
     const Clock::time_point start = Clock::now();
-    StartHashJob(queue, window, ui);
-    // This thread plays the UI thread: it serves the job's calls as they come.
-    while (JobRunning(queue)) {
-        {
-            std::unique_lock lock(mutex);
-            woken.wait_for(lock, std::chrono::milliseconds(1), [&] { return pending; });
-            pending = false;
-        }
-        ui.RunPending();
-    }
+    StartHashJob(queue, window, uiThread.Calls());
+    uiThread.ServeUntilJobEnds(queue);
     const double seconds = Seconds(Clock::now() - start);
     const ProcessMemory after = ReadProcessMemory();
 

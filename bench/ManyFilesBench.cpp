@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "HashJob.h"
+#include "UiThreadStandIn.h"
 #include "Utf8Text.h"
 
 namespace {
@@ -108,16 +109,7 @@ JobOptions OptionsOf(const std::string& list) {
 }
 
 int Job(const fs::path& folder, const std::string& algorithms) {
-    std::mutex mutex;
-    std::condition_variable woken;
-    bool pending = false;
-    UiCallQueue ui([&] {
-        {
-            std::lock_guard lock(mutex);
-            pending = true;
-        }
-        woken.notify_one();
-    });
+    UiThreadStandIn uiThread;
     RecordingWindow window;
     window.options = OptionsOf(algorithms);
     JobQueueState queue;
@@ -129,16 +121,8 @@ int Job(const fs::path& folder, const std::string& algorithms) {
     std::sort(queue.FileList.begin(), queue.FileList.end());
     const double listing = Seconds(Clock::now() - start);
 
-    StartHashJob(queue, window, ui);
-    // This thread plays the UI thread: it serves the job's calls as they come.
-    while (JobRunning(queue)) {
-        {
-            std::unique_lock lock(mutex);
-            woken.wait_for(lock, std::chrono::milliseconds(1), [&] { return pending; });
-            pending = false;
-        }
-        ui.RunPending();
-    }
+    StartHashJob(queue, window, uiThread.Calls());
+    uiThread.ServeUntilJobEnds(queue);
     const double seconds = Seconds(Clock::now() - start);
 
     std::string block = WideToUtf8(window.lastBlock);
