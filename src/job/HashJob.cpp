@@ -258,26 +258,18 @@ void HashJob::ShowChunkProgress() {
     if (nProgressPos >= nFileSize) {
         // The file's last chunk: its block follows in microseconds, and both
         // go to the UI thread in one call, which costs more than hashing a
-        // small file. A progress still held back goes first.
-        auto earlier = std::move(heldProgress_);
-        heldProgress_ = [this, earlier = std::move(earlier), position] {
-            if (earlier) earlier();
-            window_.UpdateProgress(position);
-        };
+        // small file.
+        heldPositions_.push_back(position);
         return;
     }
     CallUi([this, position] { window_.UpdateProgress(position); });
 }
 
 void HashJob::CallUi(std::function<void()> procedure) {
-    if (heldProgress_) {
-        procedure = [held = std::move(heldProgress_), procedure = std::move(procedure)] {
-            held();
-            procedure();
-        };
-        heldProgress_ = nullptr;
-    }
-    ui_.Call(std::move(procedure));
+    ui_.Call([this, held = std::exchange(heldPositions_, {}), &procedure] {
+        for (const std::int32_t position : held) window_.UpdateProgress(position);
+        procedure();
+    });
 }
 
 void HashJob::ClearHashTask() {

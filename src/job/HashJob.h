@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ContentHasher.h"
 #include "HashContext.h"
@@ -101,9 +102,10 @@ class HashJob {
     }};
 
     std::int32_t nextIndex_ = 0;
-    // The progress of a file's last chunk, shown by the next call to the UI
-    // thread together with what that call shows.
-    std::function<void()> heldProgress_;
+    // Progress positions of a file's last chunk (more than one when the file
+    // grew), shown in order by the next call to the UI thread, before what
+    // that call shows.
+    std::vector<std::int32_t> heldPositions_;
     bool contextsBegun_ = false;
 };
 

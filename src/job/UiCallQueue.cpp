@@ -39,12 +39,12 @@ void UiCallQueue::Call(std::function<void()> procedure) {
         }
     }
     const auto spinUntil = std::chrono::steady_clock::now() + kSpinBeforeSleep;
-    while (!call.finished.load(std::memory_order_acquire) &&
+    while (!call.done.load(std::memory_order_acquire) &&
            std::chrono::steady_clock::now() < spinUntil) {
         std::this_thread::yield();
     }
     SyncLock lock(mutex_);
-    callDone_.wait(lock, [&call] { return call.done; });
+    callDone_.wait(lock, [&call] { return call.done.load(std::memory_order_relaxed); });
     lock.unlock();
     if (call.failure) {
         std::rethrow_exception(call.failure);
@@ -74,8 +74,7 @@ std::size_t UiCallQueue::RunPending() {
         }
         {
             SyncGuard lock(mutex_);
-            call->done = true;
-            call->finished.store(true, std::memory_order_release);
+            call->done.store(true, std::memory_order_release);
         }
         // The caller's record may vanish as soon as it sees done; notify on
         // the queue's own condition variable, never through the record.

@@ -39,8 +39,9 @@ class UiCallQueue {
     struct PendingCall {
         std::function<void()> procedure;
         std::exception_ptr failure;
-        bool done = false;
-        std::atomic<bool> finished{false};
+        // Set under the queue's lock; read without it while the caller waits
+        // awake, under it once the caller sleeps.
+        std::atomic<bool> done{false};
     };
 
     const std::thread::id uiThread_;

@@ -25,7 +25,7 @@ class RegistryKeyWin32 final : public RegistryKey {
         DWORD size = sizeof(value);
         const LSTATUS status = RegQueryValueExW(key_.Get(), name.c_str(), nullptr, &type,
                                                 reinterpret_cast<BYTE*>(&value), &size);
-        if (status != ERROR_SUCCESS) CheckStatus(status);  // also > 4 bytes
+        CheckStatus(status);  // also > 4 bytes
         if (type != REG_DWORD) throw AppError(ERROR_INVALID_DATATYPE);
         return value;
     }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "Win32Check.h"
+
 namespace {
 
 const UserSettingsSandbox* activeSandbox = nullptr;
@@ -17,24 +19,18 @@ constexpr const wchar_t* kShellFolders[] = {
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
 };
 
-void Check(LSTATUS status, const char* what) {
-    if (status != ERROR_SUCCESS) {
-        throw std::runtime_error(std::string(what) + " failed with " + std::to_string(status));
-    }
-}
-
 UniqueRegKey CreateKey(HKEY parent, const std::wstring& path) {
     UniqueRegKey key;
-    Check(::RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
-                            nullptr),
-          "RegCreateKeyExW");
+    CheckStatus(::RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  key.Put(), nullptr),
+                L"RegCreateKeyExW: ");
     return key;
 }
 
 void SetString(HKEY key, const wchar_t* name, DWORD type, const std::wstring& value) {
-    Check(::RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
-          "RegSetValueExW");
+    CheckStatus(::RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+                L"RegSetValueExW: ");
 }
 
 bool Below(const std::wstring& path, const std::wstring& folder) {
@@ -67,8 +63,9 @@ UserSettingsSandbox::UserSettingsSandbox() {
     sendTo_ = folder_ + L"\\SendTo";
     std::filesystem::create_directories(sendTo_);
 
-    Check(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_ALL_ACCESS, realSoftware_.Put()),
-          "RegOpenKeyExW");
+    CheckStatus(
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_ALL_ACCESS, realSoftware_.Put()),
+        L"RegOpenKeyExW: ");
     ::RegDeleteTreeW(HKEY_CURRENT_USER, scratchKeyPath_.c_str());  // a crashed run's, same id
     scratch_ = CreateKey(HKEY_CURRENT_USER, scratchKeyPath_);
     // The shell reads the user's folders from the hive it is given.
@@ -76,7 +73,8 @@ UserSettingsSandbox::UserSettingsSandbox() {
         const UniqueRegKey key = CreateKey(scratch_.Get(), shellFolders);
         SetString(key.Get(), L"SendTo", REG_EXPAND_SZ, sendTo_);
     }
-    Check(::RegOverridePredefKey(HKEY_CURRENT_USER, scratch_.Get()), "RegOverridePredefKey");
+    CheckStatus(::RegOverridePredefKey(HKEY_CURRENT_USER, scratch_.Get()),
+                L"RegOverridePredefKey: ");
     activeSandbox = this;
 }
 
@@ -126,10 +124,7 @@ FreshUserKey::~FreshUserKey() {
 
 FreshFile::FreshFile(std::wstring path) : path_(std::move(path)) {
     const UserSettingsSandbox* sandbox = UserSettingsSandbox::Active();
-    const std::wstring folder =
-        sandbox ? sandbox->ProgramPath().substr(0, sandbox->ProgramPath().find_last_of(L'\\'))
-                : std::wstring();
-    if (!sandbox || !Below(path_, folder)) {
+    if (!sandbox || !Below(path_, sandbox->Folder())) {
         ADD_FAILURE() << "a file is removed only inside the settings sandbox's folder";
         path_.clear();
         return;

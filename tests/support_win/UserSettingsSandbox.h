@@ -33,6 +33,8 @@ class UserSettingsSandbox {
     std::wstring InScratchHive(const std::wstring& userPath) const;
     // The Send To folder the shell reports inside the sandbox.
     const std::wstring& SendToFolder() const { return sendTo_; }
+    // The scratch folder; the Send To folder lies inside it.
+    const std::wstring& Folder() const { return folder_; }
     // A program path in the scratch folder: the window's settings use the
     // INI file beside it.
     std::wstring ProgramPath() const { return folder_ + L"\\Varudodi.exe"; }
