@@ -44,13 +44,23 @@ wine_env_prepare_prefix() {
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
-    # Wine's own Marlett from the fonts-wine package draws the caption
-    # buttons; this Wine build reads fonts from the prefix's Fonts folder and
-    # the system's font folders, not from Wine's own font folder.
-    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
-    if [[ -d "$fonts" && -f /usr/share/wine/fonts/marlett.ttf && ! -e "$fonts/marlett.ttf" ]]; then
-        cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
-    fi
+    # Wine's own Tahoma (the window's font) and Marlett (the caption buttons)
+    # from the fonts-wine package; this Wine build reads fonts from the
+    # prefix's Fonts folder and the system's font folders, not from Wine's own
+    # font folder.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
+    for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+        if [[ -d "$fonts" && -f "/usr/share/wine/fonts/$font" && ! -e "$fonts/$font" ]]; then
+            cp "/usr/share/wine/fonts/$font" "$fonts/"
+        fi
+    done
+    # Tahoma has no Chinese glyphs. Under a Chinese code page Wine draws the
+    # characters any font lacks with the fonts linked to "Microsoft Sans
+    # Serif", so the captions' Chinese comes from WenQuanYi. Linking Tahoma itself instead would
+    # make Wine choose Tahoma for the view's GB2312 font, whose rich edit then
+    # draws every Chinese character as a box.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v 'Microsoft Sans Serif' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
     # Wine draws the frame and caption itself, also without a window manager.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1

@@ -35,6 +35,7 @@ template <typename T>
 using UniqueCoTaskMem = UniqueAny<T*, &::CoTaskMemFree>;
 using UniqueDrop = UniqueAny<HDROP, &::DragFinish>;
 using UniqueScreenDc = UniqueAny<HDC, &ReleaseScreenDc>;  // GetDC(nullptr)
+using UniqueMemoryDc = UniqueAny<HDC, &::DeleteDC>;       // CreateCompatibleDC
 using UniqueGdiObject = UniqueAny<HGDIOBJ, &::DeleteObject>;
 using UniqueMenu = UniqueAny<HMENU, &::DestroyMenu>;
 using UniqueModule = UniqueAny<HMODULE, &::FreeLibrary>;

@@ -7,7 +7,10 @@
 #include <richedit.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -51,6 +54,73 @@ std::wstring ClassOf(HWND hwnd) {
     wchar_t name[64] = {};
     ::GetClassNameW(hwnd, name, 64);
     return name;
+}
+
+// A white bitmap of the screen's format with a memory DC drawing on it.
+class TextCanvas {
+  public:
+    static constexpr int kWidth = 512;  // wider than the view: its text is centred
+    static constexpr int kHeight = 64;
+    TextCanvas() {
+        const UniqueScreenDc screen(::GetDC(nullptr));
+        dc_.Reset(::CreateCompatibleDC(screen.Get()));
+        bitmap_.Reset(::CreateCompatibleBitmap(screen.Get(), kWidth, kHeight));
+        oldBitmap_ = ::SelectObject(dc_.Get(), bitmap_.Get());
+        ::PatBlt(dc_.Get(), 0, 0, kWidth, kHeight, WHITENESS);
+    }
+    ~TextCanvas() { ::SelectObject(dc_.Get(), oldBitmap_); }
+    TextCanvas(const TextCanvas&) = delete;
+    TextCanvas& operator=(const TextCanvas&) = delete;
+
+    HDC Dc() const { return dc_.Get(); }
+    std::vector<std::uint32_t> Pixels() const {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = kWidth;
+        info.bmiHeader.biHeight = -kHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        std::vector<std::uint32_t> pixels(kWidth * kHeight);
+        ::SelectObject(dc_.Get(), oldBitmap_);  // GetDIBits wants it unselected
+        const int lines = ::GetDIBits(dc_.Get(), static_cast<HBITMAP>(bitmap_.Get()), 0, kHeight,
+                                      pixels.data(), &info, DIB_RGB_COLORS);
+        ::SelectObject(dc_.Get(), bitmap_.Get());
+        EXPECT_EQ(lines, kHeight);
+        return pixels;
+    }
+
+  private:
+    UniqueMemoryDc dc_;
+    UniqueGdiObject bitmap_;
+    HGDIOBJ oldBitmap_ = nullptr;
+};
+
+// `text` as the window's controls draw it with `font`.
+std::vector<std::uint32_t> DrawnWithFont(HFONT font, const wchar_t* text) {
+    TextCanvas canvas;
+    const HGDIOBJ old = ::SelectObject(canvas.Dc(), font);
+    RECT area{0, 0, TextCanvas::kWidth, TextCanvas::kHeight};
+    ::DrawTextW(canvas.Dc(), text, -1, &area, DT_LEFT | DT_TOP | DT_SINGLELINE);
+    ::SelectObject(canvas.Dc(), old);
+    return canvas.Pixels();
+}
+
+// `text` as the result view draws it: its own layout and its own font.
+std::vector<std::uint32_t> DrawnByView(HWND view, const wchar_t* text) {
+    ::SetWindowTextW(view, text);
+    TextCanvas canvas;
+    ::SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+    return canvas.Pixels();
+}
+
+std::wstring RealisedFace(HFONT font) {
+    TextCanvas canvas;
+    const HGDIOBJ old = ::SelectObject(canvas.Dc(), font);
+    wchar_t face[LF_FACESIZE] = {};
+    ::GetTextFaceW(canvas.Dc(), LF_FACESIZE, face);
+    ::SelectObject(canvas.Dc(), old);
+    return face;
 }
 
 class MainWindowTest : public FormFixture {};
@@ -106,6 +176,24 @@ TEST_F(MainWindowTest, CaptionClientSizeAndFonts) {
     EXPECT_STREQ(viewFont.szFaceName, L"Tahoma");
     EXPECT_NEAR(viewFont.yHeight, 165, 15);
     EXPECT_EQ(viewFont.bCharSet, GB2312_CHARSET);
+}
+
+// A missing font shows as clipped captions ("MD5" in another face is wider
+// than its check box) or as boxes: two different characters drawn alike are
+// the missing glyph's box twice. Pixels are compared as a whole, not printed.
+TEST_F(MainWindowTest, CaptionsAndTheViewDrawTheirCharactersInRealGlyphs) {
+    CreateForm();
+    const auto font =
+        reinterpret_cast<HFONT>(::SendMessageW(form_->CB_MD5.Handle, WM_GETFONT, 0, 0));
+    EXPECT_EQ(RealisedFace(font), L"Tahoma");
+    const auto captionWen = DrawnWithFont(font, L"文");
+    EXPECT_TRUE(captionWen != DrawnWithFont(font, L"")) << "a caption's 文 draws nothing";
+    EXPECT_TRUE(captionWen != DrawnWithFont(font, L"字")) << "a caption's 文 and 字 draw alike";
+
+    const HWND view = form_->RichEdit1.Handle;
+    const auto viewWen = DrawnByView(view, L"文");
+    EXPECT_TRUE(viewWen != DrawnByView(view, L"")) << "the view's 文 draws nothing";
+    EXPECT_TRUE(viewWen != DrawnByView(view, L"字")) << "the view's 文 and 字 draw alike";
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheDesign) {
