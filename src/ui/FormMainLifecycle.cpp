@@ -45,6 +45,23 @@ ComPtr<ITaskbarList4> CreateTaskbarList() {
     return list;
 }
 
+// Windows keeps most messages of a program of lower integrity (Explorer) from
+// an elevated window, drops among them: these three carry a drop. Looked up
+// by name because the function came with Windows 7; where it is missing an
+// elevated window takes no drops, as before. A window not elevated needs no
+// exception, and a failure leaves it where it was, so results are not checked.
+void LetDropsReachAnElevatedWindow(HWND window) {
+    using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    const auto changeFilter = reinterpret_cast<ChangeFilterFn>(reinterpret_cast<void*>(
+        user32 ? ::GetProcAddress(user32, "ChangeWindowMessageFilterEx") : nullptr));
+    if (!changeFilter) return;
+    constexpr UINT kCopyGlobalData = 0x0049;  // hands the dropped names over
+    for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, kCopyGlobalData}) {
+        changeFilter(window, message, MSGFLT_ALLOW, nullptr);
+    }
+}
+
 }  // namespace
 
 void TFormMain::FormCreate() {
@@ -54,6 +71,7 @@ void TFormMain::FormCreate() {
     // can start an intake before the message loop runs.
     CreateFileQueue();
     ::DragAcceptFiles(handle_, TRUE);
+    LetDropsReachAnElevatedWindow(handle_);
     MainUnit::TaskbarList = CreateTaskbarList();
     LoadSettingsAndSnapshot();
     ExtendSystemMenu();

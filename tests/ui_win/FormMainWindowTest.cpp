@@ -2,6 +2,7 @@
 // placeholder, the anchors, the minimum size and a clean close.
 
 #include "FormFixture.h"
+#include "ImportHook.h"
 
 #include <windows.h>
 #include <richedit.h>
@@ -9,7 +10,10 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -123,6 +127,40 @@ std::wstring RealisedFace(HFONT font) {
     return face;
 }
 
+// The window's message-filter changes, each as (window, message, action).
+struct FilterChange {
+    HWND window;
+    UINT message;
+    DWORD action;
+    bool operator==(const FilterChange&) const = default;
+    friend void PrintTo(const FilterChange& change, std::ostream* out) {
+        *out << "message 0x" << std::hex << change.message << " action " << change.action;
+    }
+};
+std::vector<FilterChange> filterChanges;
+ImportHook* procAddressHook = nullptr;
+
+using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+// Looked up before the hook goes in: the hook also serves the test's own
+// GetProcAddress.
+const auto realChangeFilter = reinterpret_cast<ChangeFilterFn>(reinterpret_cast<void*>(
+    ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+
+BOOL WINAPI RecordFilterChange(HWND window, UINT message, DWORD action,
+                               PCHANGEFILTERSTRUCT status) {
+    filterChanges.push_back({window, message, action});
+    return realChangeFilter ? realChangeFilter(window, message, action, status) : FALSE;
+}
+
+FARPROC WINAPI LookUpRecordingTheFilter(HMODULE module, LPCSTR name) {
+    // Names below 0x10000 are ordinals, not strings.
+    if (reinterpret_cast<ULONG_PTR>(name) > 0xFFFF &&
+        std::strcmp(name, "ChangeWindowMessageFilterEx") == 0) {
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RecordFilterChange));
+    }
+    return procAddressHook->Original<decltype(&::GetProcAddress)>()(module, name);
+}
+
 class MainWindowTest : public FormFixture {};
 
 TEST_F(MainWindowTest, EveryControlStandsAsDesigned) {
@@ -194,6 +232,24 @@ TEST_F(MainWindowTest, CaptionsAndTheViewDrawTheirCharactersInRealGlyphs) {
     const auto viewWen = DrawnByView(view, L"文");
     EXPECT_TRUE(viewWen != DrawnByView(view, L"")) << "the view's 文 draws nothing";
     EXPECT_TRUE(viewWen != DrawnByView(view, L"字")) << "the view's 文 and 字 draw alike";
+}
+
+// Run as administrator, the window would otherwise never see a drop from
+// Explorer; Wine has no such filter, so the calls themselves are checked.
+TEST_F(MainWindowTest, DropsGetThroughTheMessageFilterOfAnElevatedWindow) {
+    filterChanges.clear();
+    {
+        ImportHook hook("kernel32.dll", "GetProcAddress",
+                        reinterpret_cast<void*>(&LookUpRecordingTheFilter));
+        procAddressHook = &hook;
+        CreateForm();
+        procAddressHook = nullptr;
+    }
+    const HWND window = form_->Handle();
+    const std::vector<FilterChange> expected = {{window, WM_DROPFILES, MSGFLT_ALLOW},
+                                                {window, WM_COPYDATA, MSGFLT_ALLOW},
+                                                {window, 0x0049, MSGFLT_ALLOW}};
+    EXPECT_EQ(filterChanges, expected);
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheDesign) {
