@@ -60,11 +60,21 @@ CHARRANGE ViewSelection(HWND view) {
     throw AppError(code, L"Cannot open clipboard: ");
 }
 
+// Another program may hold the clipboard open for a moment (a clipboard
+// manager, a remote session copying it across): a few tries over about half
+// a second before the failure is shown.
+constexpr int kClipboardTries = 10;
+constexpr DWORD kClipboardRetryMs = 50;
+
 // The clipboard, open for the owner window while this lives.
 class OpenedClipboard {
   public:
     explicit OpenedClipboard(HWND owner) {
-        if (!::OpenClipboard(owner)) ThrowClipboardError(::GetLastError());
+        for (int tries = 1; !::OpenClipboard(owner); ++tries) {
+            const DWORD code = ::GetLastError();
+            if (tries == kClipboardTries) ThrowClipboardError(code);
+            ::Sleep(kClipboardRetryMs);
+        }
     }
     ~OpenedClipboard() { ::CloseClipboard(); }
     OpenedClipboard(const OpenedClipboard&) = delete;
