@@ -9,6 +9,7 @@
 
 #include "FileApiPath.h"
 #include "FileFacts.h"
+#include "Win32Raii.h"
 
 std::wstring ShortSizeText(std::int64_t size, const LocaleSettings&) {
     wchar_t buffer[260] = {};
@@ -20,27 +21,13 @@ std::wstring ShortSizeText(std::int64_t size, const LocaleSettings&) {
 
 namespace {
 
-class OpenedFile {
-  public:
-    explicit OpenedFile(HANDLE handle) : handle_(handle) {}
-    ~OpenedFile() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    OpenedFile(const OpenedFile&) = delete;
-    OpenedFile& operator=(const OpenedFile&) = delete;
-    HANDLE Get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
-
 // Version resources live only in executable images, which begin with "MZ",
 // and in their LZ-compressed form ("SZDD"), which Wine's version API expands.
 // The API maps a file as an image before it looks (half a millisecond a file
 // under Wine); the first two bytes tell much sooner that a file holds none.
 // Whatever cannot be read this way is left to the API.
 bool CannotHoldVersion(const std::wstring& apiPath) {
-    const OpenedFile file(CreateFileW(apiPath.c_str(), FILE_READ_DATA,
+    const UniqueFile file(CreateFileW(apiPath.c_str(), FILE_READ_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     // Only a disk file answers a read at once; a pipe or a device might wait.
