@@ -24,6 +24,11 @@ class MemoryFile final : public JobFile {
         offset_ += bytesRead;
         return 0;
     }
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t count) const override {
+        if (offset > length_ || count > length_ - offset) return false;
+        std::memset(out, 0x5A, count);
+        return true;
+    }
     NativeFileHandle Handle() const override {
 #ifdef _WIN32
         return nullptr;

@@ -11,6 +11,7 @@
 #include "FileFacts.h"
 #include "NumberText.h"
 #include "PeVersionReader.h"
+#include "PosixReadAt.h"
 #include "Utf8Text.h"
 
 namespace {
@@ -32,23 +33,7 @@ class ReadOnlyFile final : public ByteSource {
     bool IsOpen() const { return fd_ >= 0; }
 
     bool ReadAt(std::uint64_t offset, void* out, std::size_t count) const override {
-        auto* target = static_cast<char*>(out);
-        while (count > 0) {
-            if (offset > static_cast<std::uint64_t>(INT64_MAX)) {
-                return false;
-            }
-            const ssize_t got = pread(fd_, target, count, static_cast<off_t>(offset));
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                return false;  // an error, or the data ends first
-            }
-            target += got;
-            offset += static_cast<std::uint64_t>(got);
-            count -= static_cast<std::size_t>(got);
-        }
-        return true;
+        return ReadAllAt(fd_, offset, out, count);
     }
 
   private:
@@ -67,6 +52,10 @@ std::optional<FileVersion> ReadFileVersion(const std::wstring& path) {
         return std::nullopt;
     }
     return ReadPeFileVersion(file);
+}
+
+std::optional<FileVersion> ReadFileVersion(const std::wstring&, const ByteSource& open) {
+    return ReadPeFileVersion(open);
 }
 
 std::optional<CalendarTime> ReadLastWriteLocalTime(NativeFileHandle file) {

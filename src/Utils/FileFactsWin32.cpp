@@ -25,7 +25,14 @@ namespace {
 // and in their LZ-compressed form ("SZDD"), which Wine's version API expands.
 // The API maps a file as an image before it looks (half a millisecond a file
 // under Wine); the first two bytes tell much sooner that a file holds none.
-// Whatever cannot be read this way is left to the API.
+bool HeadRulesOutVersion(const char (&head)[2]) {
+    const bool image = head[0] == 'M' && head[1] == 'Z';
+    const bool compressed = head[0] == 'S' && head[1] == 'Z';
+    return !image && !compressed;
+}
+
+// The quick look through a handle of its own. Whatever cannot be read this
+// way is left to the API.
 bool CannotHoldVersion(const std::wstring& apiPath) {
     const UniqueFile file(CreateFileW(apiPath.c_str(), FILE_READ_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -39,21 +46,10 @@ bool CannotHoldVersion(const std::wstring& apiPath) {
     if (!ReadFile(file.Get(), head, sizeof head, &got, nullptr)) {
         return false;
     }
-    if (got < sizeof head) {
-        return true;
-    }
-    const bool image = head[0] == 'M' && head[1] == 'Z';
-    const bool compressed = head[0] == 'S' && head[1] == 'Z';
-    return !image && !compressed;
+    return got < sizeof head || HeadRulesOutVersion(head);
 }
 
-}  // namespace
-
-std::optional<FileVersion> ReadFileVersion(const std::wstring& path) {
-    const std::wstring apiPath = ApiPath(path);
-    if (CannotHoldVersion(apiPath)) {
-        return std::nullopt;
-    }
+std::optional<FileVersion> VersionFromApi(const std::wstring& apiPath) {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(apiPath.c_str(), &ignored);
     if (size == 0) {
@@ -75,6 +71,24 @@ std::optional<FileVersion> ReadFileVersion(const std::wstring& path) {
         return std::nullopt;
     }
     return FileVersionFromWords(fixed.dwFileVersionMS, fixed.dwFileVersionLS);
+}
+
+}  // namespace
+
+std::optional<FileVersion> ReadFileVersion(const std::wstring& path) {
+    const std::wstring apiPath = ApiPath(path);
+    if (CannotHoldVersion(apiPath)) {
+        return std::nullopt;
+    }
+    return VersionFromApi(apiPath);
+}
+
+std::optional<FileVersion> ReadFileVersion(const std::wstring& path, const ByteSource& open) {
+    char head[2] = {};
+    if (open.ReadAt(0, head, sizeof head) && HeadRulesOutVersion(head)) {
+        return std::nullopt;
+    }
+    return VersionFromApi(ApiPath(path));
 }
 
 std::optional<CalendarTime> ReadLastWriteLocalTime(NativeFileHandle file) {

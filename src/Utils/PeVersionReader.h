@@ -8,16 +8,8 @@
 #include <optional>
 #include <span>
 
+#include "ByteSource.h"
 #include "FileVersion.h"
-
-// Random access to the bytes of a file or of memory.
-class ByteSource {
-  public:
-    virtual ~ByteSource() = default;
-    // Copies count bytes starting at offset into out; false, with out
-    // unspecified, unless all of them lie inside the data.
-    virtual bool ReadAt(std::uint64_t offset, void* out, std::size_t count) const = 0;
-};
 
 class MemoryByteSource final : public ByteSource {
   public:

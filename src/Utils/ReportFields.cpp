@@ -21,6 +21,13 @@ std::wstring NameOf(const std::wstring& path) {
     return separator == std::wstring::npos ? path : path.substr(separator + 1);
 }
 
+std::wstring VersionLine(const std::optional<FileVersion>& version) {
+    if (!version) {
+        return {};
+    }
+    return L"文件版本: " + FileVersionText(*version) + kLineEnd;
+}
+
 }  // namespace
 
 std::wstring FormatFileNameLine(const std::wstring& path, bool fullPath) {
@@ -35,11 +42,11 @@ std::wstring FormatFileSizeLine(std::int64_t size) {
 }
 
 std::wstring FormatFileVersionLine(const std::wstring& path) {
-    const auto version = ReadFileVersion(path);
-    if (!version) {
-        return {};
-    }
-    return L"文件版本: " + FileVersionText(*version) + kLineEnd;
+    return VersionLine(ReadFileVersion(path));
+}
+
+std::wstring FormatFileVersionLine(const std::wstring& path, const ByteSource& open) {
+    return VersionLine(ReadFileVersion(path, open));
 }
 
 std::wstring FormatFileTimeLine(NativeFileHandle file) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+class ByteSource;
 struct LocaleSettings;
 
 #ifdef _WIN32
@@ -19,6 +20,8 @@ inline constexpr const wchar_t* kFileNameLabel = L"文件名称: ";
 std::wstring FormatFileNameLine(const std::wstring& path, bool fullPath);
 std::wstring FormatFileSizeLine(std::int64_t size);
 std::wstring FormatFileVersionLine(const std::wstring& path);
+// The same for a file held open as `open`, which it reads through.
+std::wstring FormatFileVersionLine(const std::wstring& path, const ByteSource& open);
 std::wstring FormatFileTimeLine(NativeFileHandle file);
 std::wstring FormatSpeed(std::int64_t bytes, std::int64_t elapsedMs);
 // The same with the separators of a snapshot the caller already holds, so

@@ -110,7 +110,7 @@ HashJob::FileEnd HashJob::ProcessFile(const Task& self, ContentHasher& hasher) {
         text += FormatFileSizeLine(nFileSize);
     }
     if (options_.Ver) {
-        text += FormatFileVersionLine(path);
+        text += FormatFileVersionLine(path, *file);
     }
     if (options_.Time) {
         text += FormatFileTimeLine(file->Handle());

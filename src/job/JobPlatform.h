@@ -9,14 +9,16 @@
 #include <memory>
 #include <string>
 
+#include "ByteSource.h"
 #include "ErrorReason.h"  // ErrorCode
 #include "LocaleSettings.h"
 #include "ReportFields.h"  // NativeFileHandle
 
-// One file open for sequential reading; closed when destroyed.
-class JobFile {
+// One file open for sequential reading; closed when destroyed. As a
+// ByteSource it also reads at any offset, for the report fields that look
+// into the file, without changing where Read continues.
+class JobFile : public ByteSource {
   public:
-    virtual ~JobFile() = default;
     virtual ErrorCode GetSize(std::int64_t& size) = 0;
     // Reads up to `size` bytes; on failure bytesRead is 0.
     virtual ErrorCode Read(void* buffer, std::uint32_t size, std::uint32_t& bytesRead) = 0;

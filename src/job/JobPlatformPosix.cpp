@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 
 #include "ErrorReason.h"
 #include "JobPlatform.h"
+#include "PosixReadAt.h"
 #include "Utf8Text.h"
 
 namespace {
@@ -69,6 +71,10 @@ class PosixJobFile final : public JobFile {
                             POSIX_FADV_WILLNEED);
         }
         return 0;
+    }
+
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t count) const override {
+        return ReadAllAt(descriptor_, offset, out, count);
     }
 
     NativeFileHandle Handle() const override { return descriptor_; }

@@ -3,6 +3,7 @@
 // reasons for error codes.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -37,20 +38,48 @@ class Win32JobFile final : public JobFile {
     }
 
     ErrorCode Read(void* buffer, std::uint32_t size, std::uint32_t& bytesRead) override {
+        bytesRead = 0;
+        if (pointerMoved_) {
+            // Back to where the reads stopped; should that fail, the read
+            // fails with it rather than hash the file from elsewhere.
+            LARGE_INTEGER position{};
+            position.QuadPart = static_cast<LONGLONG>(position_);
+            if (!::SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) {
+                return FailureCode();
+            }
+            pointerMoved_ = false;
+        }
         DWORD read = 0;
         if (!::ReadFile(handle_.Get(), buffer, size, &read, nullptr)) {
-            const ErrorCode code = FailureCode();
-            bytesRead = 0;
-            return code;
+            return FailureCode();
         }
         bytesRead = read;
+        position_ += read;
         return 0;
+    }
+
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t count) const override {
+        // Offsets mean something on a disk file only: a pipe's read would
+        // take bytes away from the content.
+        if (count > MAXDWORD || ::GetFileType(handle_.Get()) != FILE_TYPE_DISK) {
+            return false;
+        }
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        // On a handle opened for synchronous reads this reads at the offset
+        // and leaves the file pointer after what it read: Read puts it back.
+        pointerMoved_ = true;
+        DWORD got = 0;
+        return ::ReadFile(handle_.Get(), out, static_cast<DWORD>(count), &got, &at) && got == count;
     }
 
     NativeFileHandle Handle() const override { return handle_.Get(); }
 
   private:
     UniqueFile handle_;
+    std::uint64_t position_ = 0;  // where Read continues
+    mutable bool pointerMoved_ = false;
 };
 
 class Win32JobPlatform final : public JobPlatform {

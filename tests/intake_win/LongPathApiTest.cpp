@@ -17,6 +17,8 @@
 #include "FolderScan.h"
 #include "ImportHook.h"
 #include "JobPlatform.h"
+#include "ReportFields.h"
+#include "Win32Raii.h"
 #include "WinTestTree.h"
 
 namespace {
@@ -85,6 +87,18 @@ class LongPathApiTest : public ::testing::Test {
         createFilePaths.clear();
     }
 
+    // An image's first bytes in the long folder, so that the version API is
+    // asked too.
+    std::wstring WriteLongImageHead() {
+        const std::wstring image = longFolder + L"\\image.exe";
+        const UniqueFile file(::CreateFileW((L"\\\\?\\" + image).c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        EXPECT_TRUE(file && ::WriteFile(file.Get(), "MZ", 2, &written, nullptr) && written == 2);
+        createFilePaths.clear();
+        return image;
+    }
+
     static bool Contains(const std::vector<std::wstring>& calls, const std::wstring& path) {
         return std::find(calls.begin(), calls.end(), path) != calls.end();
     }
@@ -109,15 +123,7 @@ TEST_F(LongPathApiTest, TheJobOpensALongPathInExtendedFormAndAShortOneAsStored) 
 }
 
 TEST_F(LongPathApiTest, TheVersionLineReadsALongPathInExtendedForm) {
-    // An image's first bytes, so that the version API is asked too.
-    const std::wstring image = longFolder + L"\\image.exe";
-    const HANDLE file = ::CreateFileW((L"\\\\?\\" + image).c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(file, "MZ", 2, &written, nullptr);
-    ::CloseHandle(file);
-    createFilePaths.clear();
+    const std::wstring image = WriteLongImageHead();
 
     EXPECT_FALSE(ReadFileVersion(image).has_value());
     EXPECT_EQ(versionPaths, std::vector<std::wstring>{L"\\\\?\\" + image});
@@ -129,6 +135,33 @@ TEST_F(LongPathApiTest, TheVersionLineReadsALongPathInExtendedForm) {
     ReadFileVersion(tree.At(L"short.txt"));
     for (const auto* calls : {&versionPaths, &createFilePaths}) {
         for (const std::wstring& path : *calls) EXPECT_EQ(path, tree.At(L"short.txt"));
+    }
+}
+
+// The job opens each file once: its version line looks through the job's
+// handle, and only an image goes on to the version API, by its long path.
+TEST_F(LongPathApiTest, TheJobsVersionLineLooksThroughTheJobsOwnHandle) {
+    const std::wstring image = WriteLongImageHead();
+
+    const struct {
+        std::wstring path;
+        std::vector<std::wstring> versionApiPaths;
+    } cases[] = {
+        {longFile, {}},
+        {tree.At(L"short.txt"), {}},
+        {image, {L"\\\\?\\" + image}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.path.size() << " characters");
+        createFilePaths.clear();
+        versionPaths.clear();
+        std::unique_ptr<JobFile> file;
+        ASSERT_EQ(SystemJobPlatform().OpenFile(c.path, file), 0u);
+        EXPECT_EQ(FormatFileVersionLine(c.path, *file), L"");
+        EXPECT_EQ(versionPaths, c.versionApiPaths);
+        if (c.versionApiPaths.empty()) {
+            EXPECT_EQ(createFilePaths.size(), 1u) << "the job's open only";
+        }
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <string>
 
 #include "JobFakes.h"
 #include "ReportFields.h"
@@ -125,6 +127,54 @@ TEST_F(HashJobFilesTest, SizesAroundTheChunksAndTheRingAgreeWithTheReferenceTool
     }
     job.RunJob();
     EXPECT_EQ(job.window.results, expected);
+}
+
+// The version line looks into the file through the job's own handle: the
+// content must still be read, and hashed, from its first byte.
+TEST_F(HashJobFilesTest, TheVersionLookLeavesTheReadsAtTheStart) {
+    const struct {
+        const char* name;
+        std::string content;
+    } cases[] = {
+        {"image-head.exe", "MZ" + Pattern(300)},
+        {"compressed-head.ex_", "SZDD" + Pattern(10)},
+        {"text.txt", "plain text"},
+        {"one-byte.bin", "x"},
+        {"empty.bin", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring path = Write(c.name, c.content);
+        std::unique_ptr<JobFile> file;
+        ASSERT_EQ(SystemJobPlatform().OpenFile(path, file), 0u);
+        EXPECT_EQ(FormatFileVersionLine(path, *file), L"") << "none of them has a version";
+        std::string head(2, '\0');
+        EXPECT_EQ(file->ReadAt(0, head.data(), 2), c.content.size() >= 2);
+        std::string read(c.content.size() + 8, '\0');
+        std::uint32_t got = 0;
+        ASSERT_EQ(file->Read(read.data(), static_cast<std::uint32_t>(read.size()), got), 0u);
+        read.resize(got);
+        EXPECT_EQ(read, c.content);
+    }
+}
+
+TEST_F(HashJobFilesTest, DigestsOfAnImageHeadWithEveryDetailLineAgreeWithTheReferenceTools) {
+    JobOptions all = AllAlgorithms();
+    all.Ver = all.Size = all.Time = true;
+    job.window.options = all;
+    const std::wstring path = Write("head.exe", "MZabc");
+    job.Queue({path});
+    job.RunJob();
+    ASSERT_EQ(job.window.results.size(), 1u);
+    // Values from md5sum, sha1sum, sha256sum and rhash --crc32.
+    const std::wstring digests =
+        L"MD5: 348f438d9874b4b81153ac1d98edfc2a\r\n"
+        L"SHA1: d3b2a5018575b9ee86286c82abc0496684c80fa4\r\n"
+        L"SHA256: b3c33302a88a0806b0ab0ba3be9dc102e6026a7bb82e11d1811c873d8aa64219\r\n"
+        L"CRC32: 08941cf3\r\n";
+    const std::wstring& block = job.window.results[0];
+    ASSERT_GE(block.size(), digests.size());
+    EXPECT_EQ(block.substr(block.size() - digests.size()), digests);
 }
 
 TEST_F(HashJobFilesTest, AMissingFileGetsTheSystemsReason) {

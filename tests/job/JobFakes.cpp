@@ -127,6 +127,16 @@ class FakeJobFile final : public JobFile {
         return error;
     }
 
+    // The generated content at any offset; Read goes on where it was.
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t count) const override {
+        const auto length = static_cast<std::uint64_t>(std::max<std::int64_t>(0, file_.length));
+        if (offset > length || count > length - offset) {
+            return false;
+        }
+        FillPattern(static_cast<std::uint8_t*>(out), offset, count, file_.seed);
+        return true;
+    }
+
     NativeFileHandle Handle() const override { return NoNativeHandle(); }
 
   private:

@@ -37,6 +37,8 @@ TEST(VarudodiExe, CarriesTheProjectVersion) {
     const std::wstring expected =
         L"文件版本: " + std::wstring(version.begin(), version.end()) + L"\r\n";
     EXPECT_EQ(FormatFileVersionLine(exe.wstring()), expected);
+    // The same through a file the caller holds open.
+    EXPECT_EQ(FormatFileVersionLine(exe.wstring(), StreamByteSource(exe)), expected);
 
     const auto fromReader = ReadPeFileVersion(ReadWholeFile(exe));
     ASSERT_TRUE(fromReader.has_value());
