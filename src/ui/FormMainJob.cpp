@@ -160,11 +160,11 @@ void TFormMain::FlushResults(std::size_t limit) {
     if (insertingResults_) return;
     insertingResults_ = true;
     const ScopeGuard inserted([this] { insertingResults_ = false; });
-    while (!pendingResults_.empty() && limit > 0) {
-        const std::size_t count = std::min({limit, pendingResults_.size(), kResultsPerInsertion});
-        InsertResults(count);
-        limit -= count;
-    }
+    // One insertion for all of them: each costs milliseconds under Wine
+    // however short it is. The paint timer's pieces are what keeps the
+    // window answering during a job.
+    const std::size_t count = std::min(limit, pendingResults_.size());
+    if (count > 0) InsertResults(count);
 }
 
 void TFormMain::InsertResults(std::size_t count) {
@@ -243,7 +243,7 @@ void TFormMain::DisableControls() {
 void TFormMain::EnableControls() {
     FlushResults();
     SetJobControls(/*jobRunning=*/false);
-    jobPaint_.End();  // the job's last changes are painted at once
+    jobPaint_.End();  // the job's last changes are painted by the next WM_PAINT
 }
 
 void TFormMain::SetJobControls(bool jobRunning) {

@@ -19,7 +19,10 @@ double MillisecondsNow() {
 
 void ThrottledPaint::End() {
     throttling_ = false;
-    PaintHeld();
+    // Nothing switches the redraw off again now: the controls are painted by
+    // their own WM_PAINT, so that the message that ends the job stays short
+    // and the window answers between the two.
+    ReleaseHeld(/*paintNow=*/false);
 }
 
 bool ThrottledPaint::HoldBack(HWND control) {
@@ -33,7 +36,7 @@ bool ThrottledPaint::HoldBack(HWND control) {
         timerArmed_ = ::SetTimer(owner_, timerId_, pause, nullptr) != 0;
         // Without a timer nothing would paint the change later.
         if (!timerArmed_) {
-            PaintHeld();
+            ReleaseHeld(/*paintNow=*/true);
             return false;
         }
     }
@@ -42,25 +45,26 @@ bool ThrottledPaint::HoldBack(HWND control) {
 
 bool ThrottledPaint::OnTimer(UINT_PTR timerId) {
     if (timerId != timerId_) return false;
-    PaintHeld();
+    ReleaseHeld(/*paintNow=*/true);
     return true;
 }
 
-void ThrottledPaint::PaintHeld() {
+void ThrottledPaint::ReleaseHeld(bool paintNow) {
     if (timerArmed_) {
         ::KillTimer(owner_, timerId_);  // fails only for a timer already gone
         timerArmed_ = false;
     }
     if (held_.empty()) return;
-    // Painted now, not left to WM_PAINT: the job's next change may switch the
-    // redraw off again before the queue runs empty.
+    // During a job painted now, not left to WM_PAINT: the job's next change
+    // may switch the redraw off again before the queue runs empty.
+    const UINT how =
+        RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | (paintNow ? RDW_UPDATENOW : 0u);
     const double start = MillisecondsNow();
     // A paint that fails leaves the control to its next WM_PAINT.
     for (HWND control : held_) {
         ::SendMessageW(control, WM_SETREDRAW, TRUE, 0);
-        ::RedrawWindow(control, nullptr, nullptr,
-                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ::RedrawWindow(control, nullptr, nullptr, how);
     }
     held_.clear();
-    lastPaintMs_ = static_cast<UINT>(MillisecondsNow() - start);
+    if (paintNow) lastPaintMs_ = static_cast<UINT>(MillisecondsNow() - start);
 }

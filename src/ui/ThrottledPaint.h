@@ -22,8 +22,8 @@ class ThrottledPaint {
 
     // From Begin to End, changed controls are painted by the timer.
     void Begin() { throttling_ = true; }
-    // Paints whatever is held back, at once, and paints every change at once
-    // from now on.
+    // Lets whatever is held back be painted by its next WM_PAINT, and paints
+    // every change at once from now on.
     void End();
     bool Throttling() const { return throttling_; }
 
@@ -37,7 +37,9 @@ class ThrottledPaint {
     bool OnTimer(UINT_PTR timerId);
 
   private:
-    void PaintHeld();
+    // Switches the held-back controls' redraw on and has them painted: at
+    // once, or by their next WM_PAINT.
+    void ReleaseHeld(bool paintNow);
 
     const UINT_PTR timerId_;
     const UINT intervalMs_;
