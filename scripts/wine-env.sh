@@ -56,9 +56,9 @@ wine_env_prepare_prefix() {
     done
     # Tahoma has no Chinese glyphs. Under a Chinese code page Wine draws the
     # characters any font lacks with the fonts linked to "Microsoft Sans
-    # Serif", so the captions' Chinese comes from WenQuanYi. Linking Tahoma itself instead would
-    # make Wine choose Tahoma for the view's GB2312 font, whose rich edit then
-    # draws every Chinese character as a box.
+    # Serif", so the captions' Chinese comes from WenQuanYi. Linking Tahoma
+    # itself instead would make Wine choose Tahoma for the view's GB2312 font,
+    # whose rich edit then draws every Chinese character as a box.
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
         /v 'Microsoft Sans Serif' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
     # Wine draws the frame and caption itself, also without a window manager.
