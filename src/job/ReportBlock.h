@@ -9,6 +9,10 @@
 inline constexpr const wchar_t* kOpenFailureLabel = L"打开失败：";
 inline constexpr const wchar_t* kSizeFailureLabel = L"获取文件大小失败：";
 inline constexpr const wchar_t* kReadFailureLabel = L"读取失败：";
+// The first line of a check's block for an entry that the check does not
+// open, followed by "原因：" and why.
+inline constexpr const wchar_t* kNotOpenedLabel = L"未打开：";
+inline constexpr const wchar_t* kNotOpenedReasonLabel = L"原因：";
 
 // "<label>%s\r\n错误原因：%s\r\n" with the path as stored in the queue.
 std::wstring FormatFailureBlock(const wchar_t* label, const std::wstring& path,
