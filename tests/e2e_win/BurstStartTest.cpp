@@ -62,7 +62,9 @@ TEST(BurstStart, TenStartsAtOnceEndInOneWindowAndALaterStartOpensASecond) {
     }
     ASSERT_EQ(running.size(), 1u) << "one window collects the burst";
     for (const auto& start : starts) {
-        if (start.get() != running[0]) EXPECT_EQ(start->ExitCode(), 0u);
+        if (start.get() != running[0]) {
+            EXPECT_EQ(start->ExitCode(), 0u);
+        }
     }
     AppProcess& collector = *running[0];
     const HWND window = probe::WaitForMainWindow(60000, collector.Id());
