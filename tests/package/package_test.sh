@@ -33,7 +33,7 @@ version=$(sed -n 's/^project(Varudodi VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLi
 version=${version%.0}
 dist="$work/clone/dist"
 zip="Varudodi-$version-win64.zip"
-[[ $(ls "$dist") == $'SHA256SUMS\n'"$zip" ]] || fail "dist/ holds: $(ls "$dist" | tr '\n' ' ')"
+[[ $(ls "$dist" | LC_ALL=C sort) == $'SHA256SUMS\n'"$zip" ]] || fail "dist/ holds: $(ls "$dist" | tr '\n' ' ')"
 grep -qxE "[0-9a-f]{64}  $zip" "$dist/SHA256SUMS" || fail "SHA256SUMS: $(cat "$dist/SHA256SUMS")"
 (cd "$dist" && sha256sum --strict -c SHA256SUMS) || fail "sha256sum -c refuses SHA256SUMS"
 # The check can fail: a copy of the zip changed by one byte does not pass.
@@ -43,7 +43,7 @@ printf 'x' >>"$work/changed/$zip"
 
 mkdir "$work/app"
 unzip -q "$dist/$zip" -d "$work/app" || fail "the zip does not unpack"
-[[ $(cd "$work/app" && ls | sort) == $'Varudodi.exe\n使用说明.txt' ]] ||
+[[ $(cd "$work/app" && ls | LC_ALL=C sort) == $'Varudodi.exe\n使用说明.txt' ]] ||
     fail "the zip holds: $(cd "$work/app" && ls | tr '\n' ' ')"
 guide="$work/app/使用说明.txt"
 [[ $(head -c 3 "$guide" | od -An -tx1 | tr -d ' ') == efbbbf ]] || fail "the guide has no UTF-8 mark"
