@@ -327,12 +327,12 @@ class UntrustedListTest : public ChecksumCheckTest {
 };
 
 TEST_F(UntrustedListTest, ALineOfTheListCannotWriteABlockIntoTheReport) {
-    const std::string forged = "\\" + Md5Hex("abc") +
-                               "  x\r\xE6\x96\x87\xE4\xBB\xB6\xE5\x90\x8D\xE7\xA7\xB0: "
-                               "D:/secret/plan.docx\rMD5: " +
-                               Md5Hex("plan") +
-                               "\r\xE6\xA0\xA1\xE9\xAA\x8C\xE7\xBB\x93\xE6\x9E\x9C: "
-                               "\xE4\xB8\x80\xE8\x87\xB4\n";
+    // An escaped line whose name holds CRs, each followed by a report line.
+    std::string forged(1, '\\');
+    forged += Md5Hex("abc");
+    forged += WideToUtf8(L"  x\r文件名称: D:/secret/plan.docx\rMD5: ");
+    forged += Md5Hex("plan");
+    forged += WideToUtf8(L"\r校验结果: 一致\n");
     WriteFileBytes(In(L"forged.md5"), forged);
     CreateFilledForm(L"");
     ASSERT_TRUE(CheckList(In(L"forged.md5")));
