@@ -1,21 +1,20 @@
 // The job's services on Windows: CreateFileW, GetFileSizeEx, ReadFile and
-// CloseHandle, VirtualAlloc and VirtualFree, GetTickCount, and the system's
-// reasons for error codes.
+// CloseHandle, the next chunk read ahead (ReadAheadWin32.h), VirtualAlloc
+// and VirtualFree, GetTickCount, and the system's reasons for error codes.
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "ErrorReason.h"
 #include "FileApiPath.h"
 #include "JobPlatform.h"
+#include "ReadAheadWin32.h"
 #include "Win32Raii.h"
 
 namespace {
-
-// FILE_FLAG_SEQUENTIAL_SCAN together with FILE_ATTRIBUTE_NORMAL.
-constexpr DWORD kSequentialScanNormal = 0x08000080;
 
 // GetLastError after a failed call, never 0, so that a failure never reads
 // as success.
@@ -26,7 +25,8 @@ ErrorCode FailureCode() {
 
 class Win32JobFile final : public JobFile {
   public:
-    explicit Win32JobFile(UniqueFile handle) : handle_(std::move(handle)) {}
+    Win32JobFile(UniqueFile handle, JobPlatform& platform, std::wstring apiPath)
+        : handle_(std::move(handle)), ahead_(platform, std::move(apiPath)) {}
 
     ErrorCode GetSize(std::int64_t& size) override {
         LARGE_INTEGER value{};
@@ -39,22 +39,26 @@ class Win32JobFile final : public JobFile {
 
     ErrorCode Read(void* buffer, std::uint32_t size, std::uint32_t& bytesRead) override {
         bytesRead = 0;
-        if (pointerMoved_) {
-            // Back to where the reads stopped; should that fail, the read
-            // fails with it rather than hash the file from elsewhere.
-            LARGE_INTEGER position{};
-            position.QuadPart = static_cast<LONGLONG>(position_);
-            if (!::SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) {
-                return FailureCode();
+        std::uint32_t got = 0;
+        ErrorCode error = 0;
+        if (ahead_.Take(position_, buffer, size, got, error)) {
+            if (error != 0) {
+                return error;
             }
-            pointerMoved_ = false;
+            // The handle's own position stays where the last direct read
+            // left it: a later direct read goes back to position_ first.
+            pointerMoved_ = true;
+        } else if (error = ReadHere(buffer, size, got); error != 0) {
+            return error;
         }
-        DWORD read = 0;
-        if (!::ReadFile(handle_.Get(), buffer, size, &read, nullptr)) {
-            return FailureCode();
+        bytesRead = got;
+        position_ += got;
+        // The job reads whole chunks in order: have the next one read while
+        // this one is hashed, so that a file coming from the disk is read at
+        // the disk's pace.
+        if (got == size && IsDiskFile()) {
+            ahead_.Request(position_, size);
         }
-        bytesRead = read;
-        position_ += read;
         return 0;
     }
 
@@ -77,20 +81,52 @@ class Win32JobFile final : public JobFile {
     NativeFileHandle Handle() const override { return handle_.Get(); }
 
   private:
+    // Reads on this handle from position_.
+    ErrorCode ReadHere(void* buffer, std::uint32_t size, std::uint32_t& bytesRead) {
+        if (pointerMoved_) {
+            // Back to where the reads stopped; should that fail, the read
+            // fails with it rather than hash the file from elsewhere.
+            LARGE_INTEGER position{};
+            position.QuadPart = static_cast<LONGLONG>(position_);
+            if (!::SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) {
+                return FailureCode();
+            }
+            pointerMoved_ = false;
+        }
+        DWORD read = 0;
+        if (!::ReadFile(handle_.Get(), buffer, size, &read, nullptr)) {
+            return FailureCode();
+        }
+        bytesRead = read;
+        return 0;
+    }
+
+    // Reading ahead opens the path a second time: right for a disk file,
+    // never for a pipe or a device, where a second open is another client.
+    bool IsDiskFile() {
+        if (!isDiskFile_) {
+            isDiskFile_ = ::GetFileType(handle_.Get()) == FILE_TYPE_DISK;
+        }
+        return *isDiskFile_;
+    }
+
     UniqueFile handle_;
     std::uint64_t position_ = 0;  // where Read continues
     mutable bool pointerMoved_ = false;
+    std::optional<bool> isDiskFile_;
+    Win32ReadAhead ahead_;
 };
 
 class Win32JobPlatform final : public JobPlatform {
   public:
     ErrorCode OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) override {
-        UniqueFile handle(::CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                        nullptr, OPEN_EXISTING, kSequentialScanNormal, nullptr));
+        std::wstring apiPath = ApiPath(path);
+        UniqueFile handle(::CreateFileW(apiPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, kSequentialScanNormal, nullptr));
         if (!handle) {
             return FailureCode();
         }
-        file = std::make_unique<Win32JobFile>(std::move(handle));
+        file = std::make_unique<Win32JobFile>(std::move(handle), *this, std::move(apiPath));
         return 0;
     }
 
