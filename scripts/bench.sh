@@ -57,6 +57,10 @@ native=$native_build/bench/hashbench
 windows=$windows_build/bench/hashbench.exe
 
 build() {
+    if [[ $which_runs != wine ]] && ! command -v rhash >/dev/null; then
+        echo "bench.sh: the native tables compare with rhash (apt-get install rhash)" >&2
+        exit 1
+    fi
     # The native build is needed in every case: it writes the data and
     # drops the file from the page cache.
     cmake --preset native-release -B "$native_build" >/dev/null
