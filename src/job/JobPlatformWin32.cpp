@@ -39,24 +39,26 @@ class Win32JobFile final : public JobFile {
 
     ErrorCode Read(void* buffer, std::uint32_t size, std::uint32_t& bytesRead) override {
         bytesRead = 0;
-        std::uint32_t got = 0;
-        ErrorCode error = 0;
-        if (ahead_.Take(position_, buffer, size, got, error)) {
-            if (error != 0) {
-                return error;
+        if (pointerMoved_) {
+            // Back to where the reads stopped; should that fail, the read
+            // fails with it rather than hash the file from elsewhere.
+            LARGE_INTEGER position{};
+            position.QuadPart = static_cast<LONGLONG>(position_);
+            if (!::SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) {
+                return FailureCode();
             }
-            // The handle's own position stays where the last direct read
-            // left it: a later direct read goes back to position_ first.
-            pointerMoved_ = true;
-        } else if (error = ReadHere(buffer, size, got); error != 0) {
-            return error;
+            pointerMoved_ = false;
         }
-        bytesRead = got;
-        position_ += got;
-        // The job reads whole chunks in order: have the next one read while
-        // this one is hashed, so that a file coming from the disk is read at
-        // the disk's pace.
-        if (got == size && IsDiskFile()) {
+        DWORD read = 0;
+        if (!::ReadFile(handle_.Get(), buffer, size, &read, nullptr)) {
+            return FailureCode();
+        }
+        bytesRead = read;
+        position_ += read;
+        // The job reads whole chunks in order: have the next one fetched
+        // while this one is hashed, so that a file coming from the disk is
+        // read at the disk's pace.
+        if (read == size && IsDiskFile()) {
             ahead_.Request(position_, size);
         }
         return 0;
@@ -81,26 +83,6 @@ class Win32JobFile final : public JobFile {
     NativeFileHandle Handle() const override { return handle_.Get(); }
 
   private:
-    // Reads on this handle from position_.
-    ErrorCode ReadHere(void* buffer, std::uint32_t size, std::uint32_t& bytesRead) {
-        if (pointerMoved_) {
-            // Back to where the reads stopped; should that fail, the read
-            // fails with it rather than hash the file from elsewhere.
-            LARGE_INTEGER position{};
-            position.QuadPart = static_cast<LONGLONG>(position_);
-            if (!::SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) {
-                return FailureCode();
-            }
-            pointerMoved_ = false;
-        }
-        DWORD read = 0;
-        if (!::ReadFile(handle_.Get(), buffer, size, &read, nullptr)) {
-            return FailureCode();
-        }
-        bytesRead = read;
-        return 0;
-    }
-
     // Reading ahead opens the path a second time: right for a disk file,
     // never for a pipe or a device, where a second open is another client.
     bool IsDiskFile() {

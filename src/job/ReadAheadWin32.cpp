@@ -1,7 +1,14 @@
 #include "ReadAheadWin32.h"
 
-#include <cstring>
 #include <utility>
+
+namespace {
+
+// The buffer the fetched bytes pass through: small, so that reading ahead
+// adds little to the job's memory.
+constexpr std::uint32_t kPassSize = 1u << 20;
+
+}  // namespace
 
 Win32ReadAhead::Win32ReadAhead(JobPlatform& platform, std::wstring apiPath)
     : platform_(platform),
@@ -9,12 +16,12 @@ Win32ReadAhead::Win32ReadAhead(JobPlatform& platform, std::wstring apiPath)
       buffer_(nullptr, ChunkBufferRelease{&platform}) {}
 
 Win32ReadAhead::~Win32ReadAhead() {
-    // The read in flight writes into the buffer: it must end before the
-    // buffer and the handle go.
+    // The read in flight uses the buffer and the handle: it must end before
+    // they go.
     WaitForRead();
 }
 
-bool Win32ReadAhead::Prepare(std::uint32_t size) {
+bool Win32ReadAhead::Prepare() {
     if (unavailable_) {
         return false;
     }
@@ -25,43 +32,23 @@ bool Win32ReadAhead::Prepare(std::uint32_t size) {
     if (!work_) {
         work_.Reset(::CreateThreadpoolWork(&Win32ReadAhead::RunRead, this, nullptr));
     }
-    if (capacity_ < size) {
+    if (!buffer_) {
         ErrorCode error = 0;
-        buffer_ = platform_.AllocateChunkBuffer(size, error);
-        capacity_ = buffer_ ? size : 0;
+        buffer_ = platform_.AllocateChunkBuffer(kPassSize, error);
     }
-    unavailable_ = !handle_ || !work_ || capacity_ < size;
+    unavailable_ = !handle_ || !work_ || !buffer_;
     return !unavailable_;
 }
 
 void Win32ReadAhead::Request(std::uint64_t offset, std::uint32_t size) {
     WaitForRead();
-    if (!Prepare(size)) {
+    if (!Prepare()) {
         return;
     }
     offset_ = offset;
     size_ = size;
-    got_ = 0;
-    error_ = 0;
     inFlight_ = true;
     ::SubmitThreadpoolWork(work_.Get());
-}
-
-bool Win32ReadAhead::Take(std::uint64_t offset, void* buffer, std::uint32_t size,
-                          std::uint32_t& bytesRead, ErrorCode& error) {
-    if (!inFlight_) {
-        return false;
-    }
-    WaitForRead();
-    if (offset != offset_ || size != size_) {
-        return false;
-    }
-    bytesRead = got_;
-    error = error_;
-    if (error == 0) {
-        std::memcpy(buffer, buffer_.get(), got_);
-    }
-    return true;
 }
 
 void Win32ReadAhead::WaitForRead() noexcept {
@@ -73,17 +60,21 @@ void Win32ReadAhead::WaitForRead() noexcept {
 
 void CALLBACK Win32ReadAhead::RunRead(PTP_CALLBACK_INSTANCE, void* self, PTP_WORK) {
     auto& ahead = *static_cast<Win32ReadAhead*>(self);
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(ahead.offset_);
-    at.OffsetHigh = static_cast<DWORD>(ahead.offset_ >> 32);
-    DWORD read = 0;
-    if (::ReadFile(ahead.handle_.Get(), ahead.buffer_.get(), ahead.size_, &read, &at)) {
-        ahead.got_ = read;
-        return;
-    }
-    // A read that starts at the end of the file reports it as an error.
-    const DWORD code = ::GetLastError();
-    if (code != ERROR_HANDLE_EOF) {
-        ahead.error_ = code != 0 ? code : ERROR_GEN_FAILURE;
+    std::uint64_t offset = ahead.offset_;
+    std::uint32_t remaining = ahead.size_;
+    while (remaining > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD read = 0;
+        // A failure or the file's end ends the fetch: the job's own read
+        // meets the same and reports it.
+        if (!::ReadFile(ahead.handle_.Get(), ahead.buffer_.get(),
+                        remaining < kPassSize ? remaining : kPassSize, &read, &at) ||
+            read == 0) {
+            return;
+        }
+        offset += read;
+        remaining -= read;
     }
 }
