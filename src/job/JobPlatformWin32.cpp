@@ -1,6 +1,6 @@
 // The job's services on Windows: CreateFileW, GetFileSizeEx, ReadFile and
-// CloseHandle, the next chunk read ahead (ReadAheadWin32.h), VirtualAlloc
-// and VirtualFree, GetTickCount, and the system's reasons for error codes.
+// CloseHandle, VirtualAlloc and VirtualFree, GetTickCount, and the system's
+// reasons for error codes.
 #include <windows.h>
 
 #include <cstdint>
