@@ -15,12 +15,18 @@
 //   hashbench drop <file>               see BenchModes.h, as for
 //   hashbench pool [rounds]             pool and small
 //   hashbench small <bytes> [files]
+//
+// HASHBENCH_CRC32=table|fold128|fold256|fold512 forces the CRC-32 routine
+// (by default the fastest the processor runs); "alone" and "job" name the
+// routine they ran.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -28,6 +34,7 @@
 
 #include "BenchMemory.h"
 #include "BenchModes.h"
+#include "Crc32Routine.h"
 #include "HashContext.h"
 #include "HashJob.h"
 #include "UiThreadStandIn.h"
@@ -107,8 +114,9 @@ int Alone(const std::wstring& path, const std::string& algorithm) {
         total += read;
     } while (read == READ_CHUNK_SIZE);
     const std::wstring digest = HashFinal(context, false);
-    std::printf("alone %s seconds=%.4f read_seconds=%.4f bytes=%llu digest=%s\n", algorithm.c_str(),
-                Seconds(hashing), Seconds(reading), static_cast<unsigned long long>(total),
+    std::printf("alone %s seconds=%.4f read_seconds=%.4f bytes=%llu crc32_routine=%s digest=%s\n",
+                algorithm.c_str(), Seconds(hashing), Seconds(reading),
+                static_cast<unsigned long long>(total), Crc32RoutineName(Crc32ActiveRoutine()),
                 WideToUtf8(digest).c_str());
     return 0;
 }
@@ -233,14 +241,29 @@ int Job(const std::wstring& path, const std::string& algorithms) {
     }
     std::printf(
         "job seconds=%.4f updates=%d position=%d chunk_ms_min_median_max=%s rest_kib=%llu "
-        "peak_kib=%llu above_rest_kib=%llu cores=%u block=%s\n",
+        "peak_kib=%llu above_rest_kib=%llu cores=%u crc32_routine=%s block=%s\n",
         seconds, window.updates, window.lastPosition, window.ChunkTimes().c_str(),
         static_cast<unsigned long long>(rest.currentBytes / 1024),
         static_cast<unsigned long long>(after.peakBytes / 1024),
         static_cast<unsigned long long>(
             (after.peakBytes > rest.currentBytes ? after.peakBytes - rest.currentBytes : 0) / 1024),
-        std::max(1u, std::thread::hardware_concurrency()), block.c_str());
+        std::max(1u, std::thread::hardware_concurrency()), Crc32RoutineName(Crc32ActiveRoutine()),
+        block.c_str());
     return 0;
+}
+
+// The routine HASHBENCH_CRC32 names, or nothing when it is not set.
+std::optional<Crc32Routine> RoutineFromEnvironment() {
+    const char* name = std::getenv("HASHBENCH_CRC32");
+    if (name == nullptr || *name == '\0') {
+        return std::nullopt;
+    }
+    for (const Crc32Routine routine : kCrc32Routines) {
+        if (std::string(name) == Crc32RoutineName(routine)) {
+            return routine;
+        }
+    }
+    throw std::invalid_argument(std::string("unknown CRC-32 routine ") + name);
 }
 
 }  // namespace
@@ -248,6 +271,14 @@ int Job(const std::wstring& path, const std::string& algorithms) {
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     try {
+        std::optional<ForcedCrc32Routine> forced;
+        if (const std::optional<Crc32Routine> routine = RoutineFromEnvironment()) {
+            forced.emplace(*routine);
+            if (!forced->Forced()) {
+                throw std::invalid_argument(std::string("the processor lacks ") +
+                                            Crc32RoutineName(*routine));
+            }
+        }
         if (mode == "create" && argc == 4) {
             return Create(argv[2], std::stol(argv[3]));
         }

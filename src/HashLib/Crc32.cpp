@@ -5,6 +5,9 @@
 #include <cstring>
 #include <mutex>
 
+#include "Crc32Fold.h"
+#include "Crc32Routine.h"
+
 std::uint32_t Crc32Table[8][256] = {};
 
 namespace {
@@ -92,13 +95,10 @@ void MakeCrc32Table() {
     std::call_once(built, BuildTables);
 }
 
-std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t count) {
-    if (data == nullptr || count <= 0) {
-        return crc;
-    }
+std::uint32_t Crc32ByTable(std::uint32_t crc, const unsigned char* data, std::size_t count) {
     std::uint32_t c = ~crc;
-    const auto* p = static_cast<const unsigned char*>(data);
-    auto remaining = static_cast<std::uint32_t>(count);
+    const unsigned char* p = data;
+    std::size_t remaining = count;
 
     while (remaining > 0 && reinterpret_cast<std::uintptr_t>(p) % 4 != 0) {
         c = ByteStep(c, *p++);
@@ -116,6 +116,13 @@ std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t coun
         --remaining;
     }
     return ~c;
+}
+
+std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t count) {
+    if (data == nullptr || count <= 0) {
+        return crc;
+    }
+    return Crc32UpdateWith(Crc32ActiveRoutine(), crc, data, static_cast<std::size_t>(count));
 }
 
 std::uint32_t Crc32Combine(std::uint32_t first, std::uint32_t second, std::uint64_t secondLength) {

@@ -1,6 +1,7 @@
 #pragma once
-// Table-driven CRC-32 (IEEE 802.3, reflected polynomial 0xEDB88320), four
-// bytes per table step.
+// CRC-32 (IEEE 802.3, reflected polynomial 0xEDB88320): table-driven, four
+// bytes per table step, or folded with carry-less multiplication where the
+// processor has it (Crc32Routine.h), with the same result.
 
 #include <cstdint>
 

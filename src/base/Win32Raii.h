@@ -39,6 +39,7 @@ using UniqueMemoryDc = UniqueAny<HDC, &::DeleteDC>;       // CreateCompatibleDC
 using UniqueGdiObject = UniqueAny<HGDIOBJ, &::DeleteObject>;
 using UniqueMenu = UniqueAny<HMENU, &::DestroyMenu>;
 using UniqueModule = UniqueAny<HMODULE, &::FreeLibrary>;
+using UniqueThreadpoolWork = UniqueAny<PTP_WORK, &::CloseThreadpoolWork>;
 template <typename Interface>
 using ComPtr = UniqueAny<Interface*, &ReleaseInterface<Interface>>;
 

@@ -4,18 +4,17 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "ErrorReason.h"
 #include "FileApiPath.h"
 #include "JobPlatform.h"
+#include "ReadAheadWin32.h"
 #include "Win32Raii.h"
 
 namespace {
-
-// FILE_FLAG_SEQUENTIAL_SCAN together with FILE_ATTRIBUTE_NORMAL.
-constexpr DWORD kSequentialScanNormal = 0x08000080;
 
 // GetLastError after a failed call, never 0, so that a failure never reads
 // as success.
@@ -26,7 +25,8 @@ ErrorCode FailureCode() {
 
 class Win32JobFile final : public JobFile {
   public:
-    explicit Win32JobFile(UniqueFile handle) : handle_(std::move(handle)) {}
+    Win32JobFile(UniqueFile handle, JobPlatform& platform, std::wstring apiPath)
+        : handle_(std::move(handle)), ahead_(platform, std::move(apiPath)) {}
 
     ErrorCode GetSize(std::int64_t& size) override {
         LARGE_INTEGER value{};
@@ -55,6 +55,12 @@ class Win32JobFile final : public JobFile {
         }
         bytesRead = read;
         position_ += read;
+        // The job reads whole chunks in order: have the next one fetched
+        // while this one is hashed, so that a file coming from the disk is
+        // read at the disk's pace.
+        if (read == size && IsDiskFile()) {
+            ahead_.Request(position_, size);
+        }
         return 0;
     }
 
@@ -77,20 +83,32 @@ class Win32JobFile final : public JobFile {
     NativeFileHandle Handle() const override { return handle_.Get(); }
 
   private:
+    // Reading ahead opens the path a second time: right for a disk file,
+    // never for a pipe or a device, where a second open is another client.
+    bool IsDiskFile() {
+        if (!isDiskFile_) {
+            isDiskFile_ = ::GetFileType(handle_.Get()) == FILE_TYPE_DISK;
+        }
+        return *isDiskFile_;
+    }
+
     UniqueFile handle_;
     std::uint64_t position_ = 0;  // where Read continues
     mutable bool pointerMoved_ = false;
+    std::optional<bool> isDiskFile_;
+    Win32ReadAhead ahead_;
 };
 
 class Win32JobPlatform final : public JobPlatform {
   public:
     ErrorCode OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) override {
-        UniqueFile handle(::CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                        nullptr, OPEN_EXISTING, kSequentialScanNormal, nullptr));
+        std::wstring apiPath = ApiPath(path);
+        UniqueFile handle(::CreateFileW(apiPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, kSequentialScanNormal, nullptr));
         if (!handle) {
             return FailureCode();
         }
-        file = std::make_unique<Win32JobFile>(std::move(handle));
+        file = std::make_unique<Win32JobFile>(std::move(handle), *this, std::move(apiPath));
         return 0;
     }
 

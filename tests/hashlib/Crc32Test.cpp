@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "Crc32.h"
+#include "Crc32Routine.h"
+#include "HashTestSupport.h"
 
 namespace {
 
@@ -23,12 +25,24 @@ std::uint32_t BitwiseCrc32(const std::uint8_t* data, std::size_t size) {
     return ~c;
 }
 
-class Crc32Test : public ::testing::Test {
+// Every case runs once per routine: the table routine (the fast ones forced
+// off) and each folding routine the processor has (forced on).
+class Crc32Test : public ::testing::TestWithParam<Crc32Routine> {
   protected:
-    void SetUp() override { MakeCrc32Table(); }
+    void SetUp() override {
+        MakeCrc32Table();
+        if (!routine_.Forced()) {
+            GTEST_SKIP() << "the processor lacks " << Crc32RoutineName(GetParam());
+        }
+    }
+
+    ForcedCrc32Routine routine_{GetParam()};
 };
 
-TEST_F(Crc32Test, TablesMatchThePolynomial) {
+INSTANTIATE_TEST_SUITE_P(EveryRoutine, Crc32Test, ::testing::ValuesIn(kCrc32Routines),
+                         Crc32RoutineParamName);
+
+TEST_P(Crc32Test, TablesMatchThePolynomial) {
     EXPECT_EQ(Crc32Table[0][0], 0u);
     EXPECT_EQ(Crc32Table[0][1], 0x77073096u);
     EXPECT_EQ(Crc32Table[0][255], 0x2D02EF8Du);
@@ -41,11 +55,11 @@ TEST_F(Crc32Test, TablesMatchThePolynomial) {
     }
 }
 
-TEST_F(Crc32Test, CheckValueInOneBlock) {
+TEST_P(Crc32Test, CheckValueInOneBlock) {
     EXPECT_EQ(Crc32Update(0, "123456789", 9), 0xCBF43926u);
 }
 
-TEST_F(Crc32Test, CheckValueInOneByteBlocks) {
+TEST_P(Crc32Test, CheckValueInOneByteBlocks) {
     const char* digits = "123456789";
     std::uint32_t crc = 0;
     for (int i = 0; i < 9; ++i) {
@@ -54,7 +68,7 @@ TEST_F(Crc32Test, CheckValueInOneByteBlocks) {
     EXPECT_EQ(crc, 0xCBF43926u);
 }
 
-TEST_F(Crc32Test, CheckValueFromEveryAlignment) {
+TEST_P(Crc32Test, CheckValueFromEveryAlignment) {
     alignas(8) char buffer[32];
     for (int offset = 0; offset < 8; ++offset) {
         std::memcpy(buffer + offset, "123456789", 9);
@@ -62,7 +76,7 @@ TEST_F(Crc32Test, CheckValueFromEveryAlignment) {
     }
 }
 
-TEST_F(Crc32Test, NothingToAddLeavesTheValue) {
+TEST_P(Crc32Test, NothingToAddLeavesTheValue) {
     EXPECT_EQ(Crc32Update(0x12345678u, "abc", 0), 0x12345678u);
     EXPECT_EQ(Crc32Update(0x12345678u, nullptr, 3), 0x12345678u);
     EXPECT_EQ(Crc32Update(0x12345678u, "abc", -1), 0x12345678u);
@@ -71,7 +85,7 @@ TEST_F(Crc32Test, NothingToAddLeavesTheValue) {
 
 // Random data, random splits, random start addresses: always the CRC of the
 // whole stream.
-TEST_F(Crc32Test, AnySplitAndAlignmentGivesTheStreamCrc) {
+TEST_P(Crc32Test, AnySplitAndAlignmentGivesTheStreamCrc) {
     std::mt19937 random(20240611);
     std::vector<std::uint8_t> storage(4096 + 16);
     for (int round = 0; round < 200; ++round) {
@@ -95,7 +109,7 @@ TEST_F(Crc32Test, AnySplitAndAlignmentGivesTheStreamCrc) {
 // Pieces hashed apart and combined give the CRC of the whole, wherever the
 // boundaries fall: at the start, within the first word, on word boundaries,
 // at odd offsets, at the end; also in three pieces.
-TEST_F(Crc32Test, CombinedPiecesGiveTheCrcOfTheWhole) {
+TEST_P(Crc32Test, CombinedPiecesGiveTheCrcOfTheWhole) {
     std::vector<std::uint8_t> data(10007);
     std::mt19937 random(7);
     for (std::uint8_t& byte : data) {
@@ -123,7 +137,7 @@ TEST_F(Crc32Test, CombinedPiecesGiveTheCrcOfTheWhole) {
               Crc32Update(0xCBF43926u, zeros.data(), static_cast<std::int32_t>(zeros.size())));
 }
 
-TEST_F(Crc32Test, RebuildingKeepsTheTables) {
+TEST_P(Crc32Test, RebuildingKeepsTheTables) {
     std::vector<std::uint32_t> before(&Crc32Table[0][0], &Crc32Table[0][0] + 8 * 256);
     MakeCrc32Table();
     EXPECT_TRUE(std::equal(before.begin(), before.end(), &Crc32Table[0][0]));

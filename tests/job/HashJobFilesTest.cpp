@@ -2,11 +2,15 @@
 // agree with the reference tools, and the system's reasons for failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "Crc32Routine.h"
 #include "JobFakes.h"
 #include "ReportFields.h"
 
@@ -17,6 +21,15 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+struct Reference {
+    const char* name;
+    std::string content;
+    const wchar_t* md5;
+    const wchar_t* sha1;
+    const wchar_t* sha256;
+    const wchar_t* crc32;
+};
 
 class HashJobFilesTest : public ::testing::Test {
   protected:
@@ -36,18 +49,26 @@ class HashJobFilesTest : public ::testing::Test {
         return path.wstring();
     }
 
+    // Queues the files, runs the job and expects one block per file with
+    // the reference digests.
+    void ExpectReferenceDigests(const std::vector<Reference>& references);
+
     fs::path folder;
     JobHarness job;
 };
 
-struct Reference {
-    const char* name;
-    std::string content;
-    const wchar_t* md5;
-    const wchar_t* sha1;
-    const wchar_t* sha256;
-    const wchar_t* crc32;
-};
+void HashJobFilesTest::ExpectReferenceDigests(const std::vector<Reference>& references) {
+    std::vector<std::wstring> expected;
+    for (const Reference& r : references) {
+        const std::wstring path = Write(r.name, r.content);
+        job.Queue({path});
+        expected.push_back(FormatFileNameLine(path, true) + L"MD5: " + r.md5 + L"\r\nSHA1: " +
+                           r.sha1 + L"\r\nSHA256: " + r.sha256 + L"\r\nCRC32: " + r.crc32 +
+                           L"\r\n");
+    }
+    job.RunJob();
+    EXPECT_EQ(job.window.results, expected);
+}
 
 std::string Pattern(std::size_t size) {
     std::string data(size, '\0');
@@ -59,7 +80,7 @@ std::string Pattern(std::size_t size) {
 
 TEST_F(HashJobFilesTest, DigestsAgreeWithTheReferenceTools) {
     // Values from md5sum, sha1sum, sha256sum and rhash --crc32.
-    const Reference references[] = {
+    const std::vector<Reference> references = {
         {"abc.txt", "abc", L"900150983cd24fb0d6963f7d28e17f72",
          L"a9993e364706816aba3e25717850c26c9cd0d89d",
          L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", L"352441c2"},
@@ -73,25 +94,16 @@ TEST_F(HashJobFilesTest, DigestsAgreeWithTheReferenceTools) {
          L"6a5cfaa4e39b5152bc4b898528f8909b", L"a02e8b88aa4f94d7d6697766018a98366bf1066b",
          L"c2d752815fcc4229c5a8fb48eee6a91b3e3abbb43a7cfe70e052e37e13216bea", L"475bb9d7"},
     };
-    std::vector<std::wstring> expected;
-    for (const Reference& r : references) {
-        const std::wstring path = Write(r.name, r.content);
-        job.Queue({path});
-        expected.push_back(FormatFileNameLine(path, true) + L"MD5: " + r.md5 + L"\r\nSHA1: " +
-                           r.sha1 + L"\r\nSHA256: " + r.sha256 + L"\r\nCRC32: " + r.crc32 +
-                           L"\r\n");
-    }
-    job.RunJob();
-    EXPECT_EQ(job.window.results, expected);
+    ExpectReferenceDigests(references);
 }
 
-TEST_F(HashJobFilesTest, SizesAroundTheChunksAndTheRingAgreeWithTheReferenceTools) {
+std::vector<Reference> ReferencesAroundTheChunks() {
     // Pattern files; values from md5sum, sha1sum, sha256sum and rhash --crc32.
     // The sizes sit at the edges of the read requests, of the small chunk
     // hashed where it is read, and of the ring of chunks read ahead.
     constexpr std::size_t kChunk = READ_CHUNK_SIZE;
     static_assert(kRingChunks == 4, "the last size goes one ring and 3 bytes far");
-    const Reference references[] = {
+    return {
         {"0.bin", Pattern(0), L"d41d8cd98f00b204e9800998ecf8427e",
          L"da39a3ee5e6b4b0d3255bfef95601890afd80709",
          L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", L"00000000"},
@@ -117,17 +129,30 @@ TEST_F(HashJobFilesTest, SizesAroundTheChunksAndTheRingAgreeWithTheReferenceTool
          L"0e5eb0c36f8e776750a088e50a521bee9dbd68b3",
          L"9993d1e5f6429c72e2e402fd5af0e474547cbf5f75a62c83d789b243ccc29aaa", L"82c829ea"},
     };
-    std::vector<std::wstring> expected;
-    for (const Reference& r : references) {
-        const std::wstring path = Write(r.name, r.content);
-        job.Queue({path});
-        expected.push_back(FormatFileNameLine(path, true) + L"MD5: " + r.md5 + L"\r\nSHA1: " +
-                           r.sha1 + L"\r\nSHA256: " + r.sha256 + L"\r\nCRC32: " + r.crc32 +
-                           L"\r\n");
-    }
-    job.RunJob();
-    EXPECT_EQ(job.window.results, expected);
 }
+
+TEST_F(HashJobFilesTest, SizesAroundTheChunksAndTheRingAgreeWithTheReferenceTools) {
+    ExpectReferenceDigests(ReferencesAroundTheChunks());
+}
+
+// The CRC32 pieces the job hashes on the pool's threads, by each routine the
+// processor runs: the table routine (the fast ones forced off) and each
+// folding routine (forced on).
+class HashJobCrc32RoutineTest : public HashJobFilesTest,
+                                public ::testing::WithParamInterface<Crc32Routine> {};
+
+TEST_P(HashJobCrc32RoutineTest, DigestsAgreeWithTheReferenceTools) {
+    const ForcedCrc32Routine routine(GetParam());
+    if (!routine.Forced()) {
+        GTEST_SKIP() << "the processor lacks " << Crc32RoutineName(GetParam());
+    }
+    ExpectReferenceDigests(ReferencesAroundTheChunks());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryRoutine, HashJobCrc32RoutineTest, ::testing::ValuesIn(kCrc32Routines),
+                         [](const ::testing::TestParamInfo<Crc32Routine>& param) {
+                             return std::string(Crc32RoutineName(param.param));
+                         });
 
 // The version line looks into the file through the job's own handle: the
 // content must still be read, and hashed, from its first byte.
@@ -156,6 +181,43 @@ TEST_F(HashJobFilesTest, TheVersionLookLeavesTheReadsAtTheStart) {
         read.resize(got);
         EXPECT_EQ(read, c.content);
     }
+}
+
+// Reads in order give the file's bytes in order, whatever their sizes and
+// the looks at an offset between them: whole reads are followed by the next
+// one read ahead (on Windows), which a read of another size or a look must
+// not disturb.
+TEST_F(HashJobFilesTest, ReadsOfAnySizeAndLooksBetweenThemGiveTheBytesInOrder) {
+    // Random bytes: a read from the wrong offset must not give the same.
+    std::string content(20000, '\0');
+    std::mt19937 random(11);
+    for (char& byte : content) {
+        byte = static_cast<char>(random());
+    }
+    const std::wstring path = Write("reads.bin", content);
+    std::unique_ptr<JobFile> file;
+    ASSERT_EQ(SystemJobPlatform().OpenFile(path, file), 0u);
+    constexpr std::uint32_t kLook = 0;  // a step that looks at offset 3
+    const std::uint32_t steps[] = {4096, 4096, 1000,  1000, kLook, 1000, kLook, kLook,
+                                   4096, 3000, kLook, 4096, 4096,  4096, 4096};
+    std::string read;
+    for (const std::uint32_t step : steps) {
+        SCOPED_TRACE("after " + std::to_string(read.size()) + " bytes, step " +
+                     std::to_string(step));
+        if (step == kLook) {
+            char look[2] = {};
+            ASSERT_TRUE(file->ReadAt(3, look, 2));
+            EXPECT_EQ(std::string(look, 2), content.substr(3, 2));
+            continue;
+        }
+        std::string chunk(step, '\0');
+        std::uint32_t got = 0;
+        ASSERT_EQ(file->Read(chunk.data(), step, got), 0u);
+        EXPECT_EQ(got, std::min<std::size_t>(step, content.size() - read.size()));
+        read += chunk.substr(0, got);
+        ASSERT_EQ(read, content.substr(0, read.size()));
+    }
+    EXPECT_EQ(read, content);
 }
 
 TEST_F(HashJobFilesTest, DigestsOfAnImageHeadWithEveryDetailLineAgreeWithTheReferenceTools) {
