@@ -9,6 +9,15 @@
 inline constexpr const wchar_t* kOpenFailureLabel = L"打开失败：";
 inline constexpr const wchar_t* kSizeFailureLabel = L"获取文件大小失败：";
 inline constexpr const wchar_t* kReadFailureLabel = L"读取失败：";
+// The first line of a check's block for an entry the check does not open.
+inline constexpr const wchar_t* kNotOpenedLabel = L"未打开：";
+
+// The lines of a check that tell its outcome: an entry's verdict (the last
+// line of its block; a difference goes on with the digest the list expects)
+// and the first line of the summary.
+inline constexpr const wchar_t* kMatchVerdict = L"校验结果: 一致";
+inline constexpr const wchar_t* kMismatchVerdict = L"校验结果: 不一致";
+inline constexpr const wchar_t* kVerifySummaryLabel = L"校验完成：";
 
 // "<label>%s\r\n错误原因：%s\r\n" with the path as stored in the queue.
 std::wstring FormatFailureBlock(const wchar_t* label, const std::wstring& path,
