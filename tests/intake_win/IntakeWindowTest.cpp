@@ -452,9 +452,9 @@ TEST_F(IntakeWindowTest, ACloseWhileTheSessionEndWaitsForTheJobFollowsTheSession
     ::PostMessageW(form_->Handle(), WM_CLOSE, 0, 0);
     ::SendMessageW(form_->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
 
-    EXPECT_FALSE(Running());
     ASSERT_NE(form_->Handle(), nullptr) << "the close waits until the session end is done";
     ASSERT_NE(JobQueue, nullptr);
+    EXPECT_FALSE(Running());
     EXPECT_TRUE(ReadRawValue(HKEY_CURRENT_USER, kSettingsKeyPath, L"CalcTime").exists);
     EXPECT_TRUE(PumpUntil([&] { return form_->Handle() == nullptr; }, 60000)) << "then it closes";
     EXPECT_EQ(JobQueue, nullptr);

@@ -28,6 +28,45 @@ std::string Md5Hex(const std::string& content) {
     return WideToUtf8(HashFinal(context, false));
 }
 
+// A window of the test's own that notes, when a posted message reaches it,
+// whether a job runs.
+class JobLook {
+  public:
+    static constexpr int kNotLooked = -1;
+    static constexpr int kNoJob = 0;
+    static constexpr int kJobRuns = 1;
+
+    JobLook() {
+        WNDCLASSW cls{};
+        cls.lpfnWndProc = &Procedure;
+        cls.hInstance = ::GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"JobLook";
+        ::RegisterClassW(&cls);  // fails once the class exists, which is as good
+        window_ = ::CreateWindowW(L"JobLook", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  cls.hInstance, nullptr);
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen_));
+    }
+    ~JobLook() { ::DestroyWindow(window_); }
+    JobLook(const JobLook&) = delete;
+    JobLook& operator=(const JobLook&) = delete;
+
+    void Post() const { ::PostMessageW(window_, WM_APP, 0, 0); }
+    int Seen() const { return seen_; }
+
+  private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_APP) {
+            auto* seen = reinterpret_cast<int*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+            *seen = JobRunning(*JobQueue) ? kJobRuns : kNoJob;
+            return 0;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND window_ = nullptr;
+    int seen_ = kNotLooked;
+};
+
 class ChecksumCheckTest : public ViewFixture {
   protected:
     void SetUp() override {
@@ -190,6 +229,9 @@ TEST_F(ChecksumCheckTest, VerdictsAreColouredTheSummaryBoldInTheViewOnly) {
         EXPECT_EQ(ColourOf(line.Part), line.Colour);
         EXPECT_EQ(BoldOver(line.Part), line.Bold);
     }
+    // Windows keeps a single format for all the text of a plain-text view,
+    // where Wine's rich edit takes marks all the same.
+    EXPECT_TRUE(::SendMessageW(View(), EM_GETTEXTMODE, 0, 0) & TM_RICHTEXT);
     // The marks change nothing else: font and size are the view's own.
     const CHARFORMAT2W name = FormatOf(L"文件名称: " + good);
     for (const std::wstring& part : {std::wstring(L"校验结果: 一致"), summary}) {
@@ -242,11 +284,15 @@ TEST_F(ChecksumCheckTest, StartWhileADropAfterACheckIsScannedDoesNothing) {
     ASSERT_EQ(form_->Btn_Stop.Caption(), L"开始(&R)");
     Click(form_->Btn_Clear);
 
-    // Start, served by the message processing of the dropped folder's scan.
+    // Start, served by the message processing of the dropped folder's scan,
+    // and then a look at whether a job runs, still during the scan.
     ::PostMessageW(form_->Handle(), WM_COMMAND, MAKEWPARAM(form_->Btn_Stop.Id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(form_->Btn_Stop.Handle));
+    const JobLook look;
+    look.Post();
     ::SendMessageW(form_->Handle(), WM_DROPFILES,
                    reinterpret_cast<WPARAM>(MakeDropHandle({In(L"dropped")})), 0);
+    EXPECT_EQ(look.Seen(), JobLook::kNoJob) << "Start waits until the scan has ended";
     ASSERT_TRUE(WaitIdle());
     const auto hashedOnce = [&] {
         const std::wstring text = ViewText();
