@@ -34,19 +34,24 @@ constexpr const wchar_t* kSaveInitialName = L"Hash校验结果";
 constexpr std::size_t kSavePieceChars = 1 << 20;
 constexpr std::size_t kWriteChunkBytes = 1 << 20;
 
-// The view's whole text as it stores it: one CR per line break.
-std::wstring ViewText(HWND view) {
-    const LONG length = ViewTextLength(view, GTL_NUMCHARS | GTL_PRECISE);
-    if (length == 0) return {};
+// At most `length` characters of the view's text as it stores it (one CR per
+// line break): all of it or the selection, as `flags` asks (GT_*).
+std::wstring ViewTextPart(HWND view, LONG length, DWORD flags) {
+    if (length <= 0) return {};
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     GETTEXTEX request{};
     request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    request.flags = GT_DEFAULT;
+    request.flags = flags;
     request.codepage = 1200;
     const LRESULT copied = ::SendMessageW(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
                                           reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, length)));
     return text;
+}
+
+// The view's whole text.
+std::wstring ViewText(HWND view) {
+    return ViewTextPart(view, ViewTextLength(view, GTL_NUMCHARS | GTL_PRECISE), GT_DEFAULT);
 }
 
 CHARRANGE ViewSelection(HWND view) {
@@ -55,19 +60,10 @@ CHARRANGE ViewSelection(HWND view) {
     return selection;
 }
 
-// The selected text as the view stores it, without its marks.
+// The selected text, without the view's marks.
 std::wstring ViewSelectedText(HWND view) {
     const CHARRANGE selection = ViewSelection(view);
-    if (selection.cpMax <= selection.cpMin) return {};
-    std::wstring text(static_cast<std::size_t>(selection.cpMax - selection.cpMin) + 1, L'\0');
-    GETTEXTEX request{};
-    request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    request.flags = GT_SELECTION;
-    request.codepage = 1200;
-    const LRESULT copied = ::SendMessageW(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
-                                          reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, LRESULT(text.size() - 1))));
-    return text;
+    return ViewTextPart(view, selection.cpMax - selection.cpMin, GT_SELECTION);
 }
 
 // ---- Clipboard -------------------------------------------------------------
