@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Full paths from this length on take the extended form: the folder APIs
 // stop 12 characters short of MAX_PATH (260), to leave room for an 8.3 name.
@@ -20,10 +21,20 @@ inline constexpr std::size_t kExtendedPathFrom = 260 - 12;
 // or nothing when it cannot be formed.
 using TFullPathOf = std::function<std::optional<std::wstring>(const std::wstring& path)>;
 
+// True when Windows takes a path ending in this name for a device: CON, PRN,
+// AUX, NUL, COM1 to COM9, LPT1 to LPT9 (also with the superscript digits
+// 1 to 3), CONIN$ and CONOUT$, in any case, with or without an extension
+// and with blanks before it ("nul .txt").
+bool IsReservedDeviceName(std::wstring_view name);
+
 // `path` unchanged when its full path is shorter than kExtendedPathFrom, when
 // it already has the extended or the device prefix ("\\?\", "\\.\") or when
 // no full path can be formed; otherwise the full path with the extended
 // prefix, "\\?\UNC\" replacing the leading "\\" of a server path.
+// A path whose last name is reserved for a device but which names a folder
+// before it ("D:\\x\\COM1.txt", as a folder listing finds a file that other
+// systems wrote) takes the extended form whatever its length: in that form
+// the name is the file's, not the device's.
 std::wstring ExtendedLengthPath(const std::wstring& path, const TFullPathOf& fullPathOf);
 
 #ifdef _WIN32

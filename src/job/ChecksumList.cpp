@@ -97,15 +97,21 @@ bool Unescape(std::wstring_view escaped, std::wstring& name) {
     return true;
 }
 
+// No file name holds a control character, and a line break in a name would
+// break the report's lines: a list could make them look like blocks of its
+// own. Unicode's own line and paragraph separators count as breaks too.
+bool IsBreakOrControl(wchar_t c) {
+    return c < 0x20 || c == 0x7F || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
 bool NameFromList(std::wstring_view text, bool escaped, std::wstring& name) {
     if (escaped) {
         if (!Unescape(text, name)) return false;
     } else {
         name.assign(text);
     }
-    // A NUL would cut the path short and name another file.
     return !name.empty() && name.size() <= kLongestEntryName &&
-           name.find(L'\0') == std::wstring::npos;
+           std::none_of(name.begin(), name.end(), IsBreakOrControl);
 }
 
 enum class LineMatch { NotThisForm, Malformed, Entry };
@@ -135,21 +141,25 @@ LineMatch ParseTaggedLine(std::wstring_view line, ChecksumEntry& entry) {
     return LineMatch::Entry;
 }
 
-// "<hex>  <name>" (text mode) or "<hex> *<name>" (binary mode); a leading
-// backslash marks an escaped name.
+// "<hex>  <name>" (text mode) or "<hex> *<name>" (binary mode), as the GNU
+// tools and RHash read them: blanks may lead the line, a tab may stand for
+// the first blank, and the mode mark may be missing ("<hex> <name>"). A
+// leading backslash marks an escaped name.
 LineMatch ParseGnuLine(std::wstring_view line, std::optional<ChecksumAlgorithm> ofList,
                        ChecksumEntry& entry) {
+    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
     const bool escaped = !line.empty() && line.front() == L'\\';
     if (escaped) line.remove_prefix(1);
     std::size_t digits = 0;
     while (digits < line.size() && IsHexDigit(line[digits])) ++digits;
-    if (digits == 0 || digits + 2 > line.size() || line[digits] != L' ' ||
-        (line[digits + 1] != L' ' && line[digits + 1] != L'*')) {
+    if (digits == 0 || digits + 2 > line.size() || !IsBlank(line[digits])) {
         return LineMatch::NotThisForm;
     }
     const std::optional<ChecksumAlgorithm> algorithm = AlgorithmFor(ofList, digits);
     if (!algorithm) return LineMatch::NotThisForm;
-    if (!NameFromList(line.substr(digits + 2), escaped, entry.Name)) return LineMatch::Malformed;
+    std::size_t nameStart = digits + 1;
+    if (line[nameStart] == L' ' || line[nameStart] == L'*') ++nameStart;
+    if (!NameFromList(line.substr(nameStart), escaped, entry.Name)) return LineMatch::Malformed;
     entry.Algorithm = *algorithm;
     entry.Digest = LowerHex(line.substr(0, digits));
     return LineMatch::Entry;
@@ -167,7 +177,8 @@ LineMatch ParseSfvLine(std::wstring_view line, std::optional<ChecksumAlgorithm> 
         digest.size() != InfoOf(ChecksumAlgorithm::CRC32).HexDigits) {
         return LineMatch::NotThisForm;
     }
-    if (!NameFromList(TrimBlanksAtEnd(line.substr(0, space)), false, entry.Name)) {
+    // Leading blanks are no part of the name: readers of SFV lists trim them.
+    if (!NameFromList(TrimBlanks(line.substr(0, space)), false, entry.Name)) {
         return LineMatch::Malformed;
     }
     entry.Algorithm = ChecksumAlgorithm::CRC32;
@@ -177,14 +188,20 @@ LineMatch ParseSfvLine(std::wstring_view line, std::optional<ChecksumAlgorithm> 
 
 bool ParseEntryLine(std::wstring_view line, std::optional<ChecksumAlgorithm> ofList,
                     ChecksumEntry& entry) {
+    // In an SFV list a name may look like a digest or begin like a tagged
+    // line ("MD5 (1).txt CE89DBA3"): the SFV form goes first there, after a
+    // complete tagged line only.
+    if (ofList == ChecksumAlgorithm::CRC32) {
+        if (ParseTaggedLine(line, entry) == LineMatch::Entry) return true;
+        LineMatch match = ParseSfvLine(line, ofList, entry);
+        if (match != LineMatch::NotThisForm) return match == LineMatch::Entry;
+        return ParseGnuLine(line, ofList, entry) == LineMatch::Entry;
+    }
     LineMatch match = ParseTaggedLine(line, entry);
     if (match != LineMatch::NotThisForm) return match == LineMatch::Entry;
-    // In an SFV list a name may look like a digest: the SFV form goes first.
-    const bool sfvFirst = ofList == ChecksumAlgorithm::CRC32;
-    match = sfvFirst ? ParseSfvLine(line, ofList, entry) : ParseGnuLine(line, ofList, entry);
+    match = ParseGnuLine(line, ofList, entry);
     if (match != LineMatch::NotThisForm) return match == LineMatch::Entry;
-    match = sfvFirst ? ParseGnuLine(line, ofList, entry) : ParseSfvLine(line, ofList, entry);
-    return match == LineMatch::Entry;
+    return ParseSfvLine(line, ofList, entry) == LineMatch::Entry;
 }
 
 bool IsSkippedLine(std::wstring_view line) {
@@ -199,6 +216,31 @@ int SequenceLength(unsigned char lead) {
     if (lead >= 0xE0 && lead <= 0xEF) return 3;
     if (lead >= 0xF0 && lead <= 0xF4) return 4;
     return 0;
+}
+
+// The file that a list holding nothing but one digest stands beside: its own
+// name without the last extension ("x.iso" for "x.iso.sha256").
+std::wstring_view BareListTarget(std::wstring_view listFileName) {
+    const std::size_t folderEnd = listFileName.find_last_of(L"\\/");
+    const std::wstring_view fileName =
+        folderEnd == std::wstring_view::npos ? listFileName : listFileName.substr(folderEnd + 1);
+    return fileName.substr(0, fileName.rfind(L'.'));
+}
+
+// Many download pages publish a list of one bare digest for the file named
+// like the list: that one line becomes the entry for that file.
+void ReadBareDigest(std::wstring_view line, ChecksumAlgorithm ofList,
+                    std::wstring_view listFileName, ChecksumListContent& content) {
+    const std::wstring_view digest = TrimBlanks(line);
+    if (!AllHex(digest) || digest.size() != InfoOf(ofList).HexDigits) return;
+    ChecksumEntry entry;
+    if (!NameFromList(BareListTarget(listFileName), false, entry.Name)) return;
+    entry.Algorithm = ofList;
+    entry.Digest = LowerHex(digest);
+    entry.Line = content.UnrecognisedLines.front();
+    content.Entries.push_back(std::move(entry));
+    content.UnrecognisedCount = 0;
+    content.UnrecognisedLines.clear();
 }
 
 }  // namespace
@@ -263,6 +305,7 @@ ChecksumListContent ParseChecksumList(std::wstring_view text, std::wstring_view 
     const std::optional<ChecksumAlgorithm> ofList = AlgorithmOfListName(listFileName);
     if (!text.empty() && text.front() == L'\uFEFF') text.remove_prefix(1);
     ChecksumListContent content;
+    std::wstring_view firstUnrecognised;
     int lineNumber = 0;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find(L'\n', start);
@@ -277,11 +320,15 @@ ChecksumListContent ParseChecksumList(std::wstring_view text, std::wstring_view 
             entry.Line = lineNumber;
             content.Entries.push_back(std::move(entry));
         } else {
+            if (content.UnrecognisedCount == 0) firstUnrecognised = line;
             ++content.UnrecognisedCount;
             if (content.UnrecognisedLines.size() < kListedUnrecognisedLines) {
                 content.UnrecognisedLines.push_back(lineNumber);
             }
         }
+    }
+    if (content.Entries.empty() && content.UnrecognisedCount == 1 && ofList) {
+        ReadBareDigest(firstUnrecognised, *ofList, listFileName, content);
     }
     return content;
 }
@@ -289,7 +336,18 @@ ChecksumListContent ParseChecksumList(std::wstring_view text, std::wstring_view 
 std::string FormatChecksumListLine(ChecksumAlgorithm algorithm, std::wstring_view name,
                                    std::wstring_view digest) {
     if (algorithm == ChecksumAlgorithm::CRC32) {
-        return WideToUtf8(name) + ' ' + WideToUtf8(digest) + '\n';
+        // Readers take a line that begins with ";" or "#" for a comment and
+        // trim leading blanks (and a byte-order mark on the first line), and
+        // a name such as "CRC32 (a) =" would make the line a tagged one: such
+        // a name is written as the same file in the current folder.
+        std::wstring line = std::wstring(name) + L' ' + std::wstring(digest);
+        ChecksumEntry tagged;
+        if (!name.empty() &&
+            (name.front() == L';' || name.front() == L'#' || name.front() == L'\uFEFF' ||
+             IsBlank(name.front()) || ParseTaggedLine(line, tagged) == LineMatch::Entry)) {
+            line.insert(0, L"./");
+        }
+        return WideToUtf8(line) + '\n';
     }
     // A name with a line break is written escaped, as GNU tools do.
     if (name.find_first_of(L"\r\n") != std::wstring_view::npos) {

@@ -3,6 +3,8 @@
 #include <cwctype>
 #include <vector>
 
+#include "FileApiPath.h"
+
 namespace {
 
 bool IsSeparator(wchar_t c) {
@@ -117,4 +119,32 @@ std::wstring NameInList(std::wstring_view listPath, std::wstring_view path) {
         if (c == L'\\') c = L'/';
     }
     return relative;
+}
+
+bool IsNetworkPath(std::wstring_view path) {
+    const std::wstring resolved = WithBackslashes(path);
+    if (resolved.rfind(L"\\\\?\\", 0) == 0) {
+        std::wstring upper = resolved.substr(4, 4);
+        for (wchar_t& c : upper)
+            c = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
+        return upper == L"UNC\\";
+    }
+    // "\\.\" names the local device namespace.
+    return resolved.rfind(L"\\\\", 0) == 0 && resolved.rfind(L"\\\\.\\", 0) != 0;
+}
+
+EntryPathKind KindOfEntryPath(std::wstring_view path) {
+    const std::wstring resolved = WithBackslashes(path);
+    if (resolved.rfind(L"\\\\.\\", 0) == 0) return EntryPathKind::Device;
+    if (resolved.rfind(L"\\\\?\\", 0) == 0 && !IsNetworkPath(resolved) &&
+        !HasDrive(std::wstring_view(resolved).substr(4))) {
+        return EntryPathKind::Device;
+    }
+    for (std::size_t start = 0; start <= resolved.size();) {
+        const std::size_t end = PartEnd(resolved, start);
+        if (IsReservedDeviceName(std::wstring_view(resolved).substr(start, end - start)))
+            return EntryPathKind::Device;
+        start = end + 1;
+    }
+    return IsNetworkPath(resolved) ? EntryPathKind::Network : EntryPathKind::File;
 }

@@ -85,14 +85,29 @@ VerifyPlan LoadVerifyPlan(JobPlatform& platform, const std::wstring& listPath,
     if (!ReadListBytes(platform, listPath, bytes, plan.FailureBlock)) return plan;
     const ChecksumListContent content =
         ParseChecksumList(DecodeListText(bytes, ansiToWide), listPath);
+    const bool listOnNetwork = IsNetworkPath(listPath) || platform.OnNetworkDrive(listPath);
     plan.Items.reserve(content.Entries.size());
     for (const ChecksumEntry& entry : content.Entries) {
-        plan.Items.push_back(
-            {ResolveEntryPath(listPath, entry.Name), entry.Algorithm, entry.Digest});
+        VerifyItem item{ResolveEntryPath(listPath, entry.Name), entry.Algorithm, entry.Digest, {}};
+        switch (KindOfEntryPath(item.Path)) {
+            case EntryPathKind::Device:
+                item.NotOpenedReason = kDeviceEntryReason;
+                break;
+            case EntryPathKind::Network:
+                if (!listOnNetwork) item.NotOpenedReason = kNetworkEntryReason;
+                break;
+            case EntryPathKind::File:
+                break;
+        }
+        plan.Items.push_back(std::move(item));
     }
     plan.UnrecognisedCount = content.UnrecognisedCount;
     plan.UnrecognisedLines = content.UnrecognisedLines;
     return plan;
+}
+
+std::wstring FormatNotOpenedBlock(const std::wstring& path, const std::wstring& reason) {
+    return kNotOpenedLabel + path + L"\r\n" + kNotOpenedReasonLabel + reason + L"\r\n";
 }
 
 std::wstring FormatVerifySummary(int files, int matching, int differing, int unreadable,
@@ -119,7 +134,9 @@ ChecksumVerifyWindow::ChecksumVerifyWindow(JobWindow& window, VerifyPlan plan)
 std::vector<std::wstring> ChecksumVerifyWindow::Paths() const {
     std::vector<std::wstring> paths;
     paths.reserve(plan_.Items.size());
-    for (const VerifyItem& item : plan_.Items) paths.push_back(item.Path);
+    for (const VerifyItem& item : plan_.Items) {
+        if (item.NotOpenedReason.empty()) paths.push_back(item.Path);
+    }
     return paths;
 }
 
@@ -131,8 +148,9 @@ void ChecksumVerifyWindow::BeginRun() {
 
 void ChecksumVerifyWindow::DisableControls() {
     window_.DisableControls();
-    // A list without entries has nothing for the job to report.
-    if (plan_.Items.empty()) ShowSummaryOnce();
+    // The entries before the first one the job hashes, and the summary
+    // when the job has none to report.
+    ShowEntriesNotOpened();
 }
 
 JobOptions ChecksumVerifyWindow::ReadJobOptions() {
@@ -154,7 +172,7 @@ void ChecksumVerifyWindow::SynchronizeResult(const std::wstring& Result) {
     }
     const VerifyItem& item = plan_.Items[nextItem_++];
     window_.SynchronizeResult(VerdictBlock(item, Result));
-    if (nextItem_ == plan_.Items.size()) ShowSummaryOnce();
+    ShowEntriesNotOpened();
 }
 
 void ChecksumVerifyWindow::UpdateProgress(int position) {
@@ -186,6 +204,15 @@ std::wstring ChecksumVerifyWindow::VerdictBlock(const VerifyItem& item,
         block += L"校验结果: 不一致 (应为 " + InCase(item.Digest, upperCase_) + L")\r\n";
     }
     return block;
+}
+
+void ChecksumVerifyWindow::ShowEntriesNotOpened() {
+    while (nextItem_ < plan_.Items.size() && !plan_.Items[nextItem_].NotOpenedReason.empty()) {
+        const VerifyItem& item = plan_.Items[nextItem_++];
+        ++unreadable_;
+        window_.SynchronizeResult(FormatNotOpenedBlock(item.Path, item.NotOpenedReason));
+    }
+    if (nextItem_ == plan_.Items.size()) ShowSummaryOnce();
 }
 
 void ChecksumVerifyWindow::ShowSummaryOnce() {

@@ -16,7 +16,18 @@ struct VerifyItem {
     std::wstring Path;  // the entry's name resolved against the list's folder
     ChecksumAlgorithm Algorithm = ChecksumAlgorithm::MD5;
     std::wstring Digest;  // lower-case hex digits, as the list gives them
+    // Why the check does not open the entry at all (a device, or a share on
+    // another computer named by a list on this one); empty for the entries
+    // the job hashes.
+    std::wstring NotOpenedReason;
 };
+
+inline constexpr const wchar_t* kDeviceEntryReason = L"校验列表中的设备名称不是文件。";
+inline constexpr const wchar_t* kNetworkEntryReason =
+    L"本机上的校验列表指向网络路径，为安全起见不自动连接。";
+
+// "未打开：<path>\r\n原因：<reason>\r\n"
+std::wstring FormatNotOpenedBlock(const std::wstring& path, const std::wstring& reason);
 
 struct VerifyPlan {
     std::vector<VerifyItem> Items;  // in list order
@@ -33,6 +44,8 @@ inline constexpr std::int64_t kLargestChecksumList = 256LL << 20;
 // Reads and parses the list at `listPath`. A list that cannot be opened,
 // sized or read, or is larger than kLargestChecksumList, gives a plan
 // without items whose FailureBlock is the job's block for such a file.
+// Entries that name a device, and entries that name a share on another
+// computer when the list itself lies on this one, are not to be opened.
 VerifyPlan LoadVerifyPlan(JobPlatform& platform, const std::wstring& listPath,
                           const AnsiDecoder& ansiToWide);
 
@@ -50,7 +63,8 @@ class ChecksumVerifyWindow final : public JobWindow {
   public:
     ChecksumVerifyWindow(JobWindow& window, VerifyPlan plan);
 
-    // The paths to queue for the check, in list order.
+    // The paths to queue for the check, in list order: those of the entries
+    // to open.
     std::vector<std::wstring> Paths() const;
     // Starts counting afresh; called before each job over the plan.
     void BeginRun();
@@ -63,6 +77,9 @@ class ChecksumVerifyWindow final : public JobWindow {
 
   private:
     std::wstring VerdictBlock(const VerifyItem& item, const std::wstring& jobBlock);
+    // Shows the entries not opened from nextItem_ on, up to the next entry
+    // the job hashes, and the summary after the last entry.
+    void ShowEntriesNotOpened();
     void ShowSummaryOnce();
 
     JobWindow& window_;

@@ -55,6 +55,14 @@ class JobPlatform {
         return CurrentLocaleSettings();
     }
 
+    // True when the path lies on a drive letter that stands for a share on
+    // another computer; server paths ("\\\\server\\share") are told by their
+    // form alone.
+    virtual bool OnNetworkDrive(const std::wstring& path) {
+        (void)path;
+        return false;
+    }
+
     ChunkBuffer AllocateChunkBuffer(std::size_t size, ErrorCode& error);
 };
 

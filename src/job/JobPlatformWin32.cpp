@@ -1,6 +1,6 @@
 // The job's services on Windows: CreateFileW, GetFileSizeEx, ReadFile and
-// CloseHandle, VirtualAlloc and VirtualFree, GetTickCount, and the system's
-// reasons for error codes.
+// CloseHandle, VirtualAlloc and VirtualFree, GetTickCount, GetDriveTypeW, and
+// the system's reasons for error codes.
 #include <windows.h>
 
 #include <cstdint>
@@ -104,6 +104,13 @@ class Win32JobPlatform final : public JobPlatform {
     std::uint32_t TickCount() override { return ::GetTickCount(); }
 
     std::wstring ErrorReason(ErrorCode code) override { return SystemErrorReason(code); }
+
+    bool OnNetworkDrive(const std::wstring& path) override {
+        if (path.size() < 3 || path[1] != L':' || (path[2] != L'\\' && path[2] != L'/'))
+            return false;
+        const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
+        return ::GetDriveTypeW(root) == DRIVE_REMOTE;
+    }
 };
 
 }  // namespace

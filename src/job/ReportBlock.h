@@ -9,8 +9,10 @@
 inline constexpr const wchar_t* kOpenFailureLabel = L"打开失败：";
 inline constexpr const wchar_t* kSizeFailureLabel = L"获取文件大小失败：";
 inline constexpr const wchar_t* kReadFailureLabel = L"读取失败：";
-// The first line of a check's block for an entry the check does not open.
+// The first line of a check's block for an entry that the check does not
+// open, followed by "原因：" and why.
 inline constexpr const wchar_t* kNotOpenedLabel = L"未打开：";
+inline constexpr const wchar_t* kNotOpenedReasonLabel = L"原因：";
 
 // The lines of a check that tell its outcome: an entry's verdict (the last
 // line of its block; a difference goes on with the digest the list expects)

@@ -24,6 +24,10 @@ inline constexpr const wchar_t* kContextMenuKeyPath =
 inline constexpr const wchar_t* kContextMenuVerbValue = L"MUIVerb";
 inline constexpr const wchar_t* kContextMenuVerbText = L"计算Hash值";
 inline constexpr const wchar_t* kContextMenuCommandKey = L"command";
+// Explorer offers a verb for selections of more than 15 items only with this
+// model; "Player" starts the verb once per item, as for smaller selections.
+inline constexpr const wchar_t* kContextMenuMultiSelectValue = L"MultiSelectModel";
+inline constexpr const wchar_t* kContextMenuMultiSelectModel = L"Player";
 
 inline constexpr const wchar_t* kErrorCaption = L"错误";
 inline constexpr const wchar_t* kRemoveContextMenuFailed = L"移除右键菜单失败！";

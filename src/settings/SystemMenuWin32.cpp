@@ -41,6 +41,7 @@ void ToggleContextMenu(HWND window, std::int8_t& state, const std::wstring& exec
         const UniqueRegKey verb = CreateRegKey(HKEY_CURRENT_USER, kContextMenuKeyPath);
         if (verb) {
             WriteRegString(verb.Get(), kContextMenuVerbValue, kContextMenuVerbText);
+            WriteRegString(verb.Get(), kContextMenuMultiSelectValue, kContextMenuMultiSelectModel);
             const UniqueRegKey command = CreateRegKey(verb.Get(), kContextMenuCommandKey);
             if (command) {
                 WriteRegString(command.Get(), L"", ContextMenuCommandLine(executablePath));

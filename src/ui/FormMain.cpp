@@ -22,8 +22,6 @@ ComPtr<ITaskbarList4> MainUnit::TaskbarList;
 namespace {
 
 constexpr const wchar_t* kWindowClass = L"TFormMain";
-constexpr int kDesignClientWidth = 495;
-constexpr int kDesignClientHeight = 358;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW;
 
@@ -33,13 +31,13 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-HFONT MakeFont(int height, BYTE charset) {
+}  // namespace
+
+HFONT MakeWindowFont(int height, BYTE charset) {
     return ::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                          DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
 }
-
-}  // namespace
 
 bool TControl::Checked() const {
     return ::SendMessageW(Handle, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -96,8 +94,8 @@ void TFormMain::Create(const std::vector<std::wstring>& arguments, int showComma
     // client size, which the minimum-size rule corrects.
     ::AdjustWindowRectEx(&outer, kWindowStyle, FALSE, kWindowExStyle);
 
-    font_.Reset(MakeFont(-Scale(11), DEFAULT_CHARSET));
-    viewFont_.Reset(MakeFont(-Scale(11), GB2312_CHARSET));
+    font_.Reset(MakeWindowFont(-Scale(11), DEFAULT_CHARSET));
+    viewFont_.Reset(MakeWindowFont(-Scale(11), GB2312_CHARSET));
 
     handle_ = ::CreateWindowExW(kWindowExStyle, kWindowClass, L"", kWindowStyle, CW_USEDEFAULT,
                                 CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
@@ -196,6 +194,10 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
+        case WM_DPICHANGED:
+            // Moved to a monitor of another resolution: laid out anew for it.
+            if (lParam) ApplyDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED && !Components.empty())
                 LayoutControls(LOWORD(lParam), HIWORD(lParam));
@@ -213,7 +215,14 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_APP_FLUSHRESULTS:
             FlushResultsPiece();
             return 0;
+        case WM_COPYDATA:
+            return lParam && TakeHandOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE
+                                                                                            : FALSE;
         case WM_TIMER:
+            if (wParam == kBurstTimer) {
+                EndCollecting();
+                return 0;
+            }
             if (wParam == kJobPaintTimer) FlushResultsPiece();
             if (jobPaint_.OnTimer(wParam)) return 0;
             break;
@@ -223,6 +232,8 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_CLOSE:
+            // A window about to close takes no more hand-overs.
+            EndCollecting();
             // While an intake scans folders the close waits for its end.
             if (IntakeScans().DeferClose()) return 0;
             // A close request that arrives while the first one still waits
@@ -245,6 +256,7 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (wParam) EndSession();
             return 0;
         case WM_DESTROY:
+            EndCollecting();
             ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
             handle_ = nullptr;
             ::PostQuitMessage(0);

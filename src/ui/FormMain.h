@@ -14,11 +14,13 @@
 #include <vector>
 
 #include "AppError.h"
+#include "BurstHandOver.h"
 #include "FileDialogs.h"
 #include "ThrottledPaint.h"
 #include "Win32Raii.h"
 
 class UiCallQueue;
+struct ControlDesign;
 class JobWindow;
 class ChecksumVerifyWindow;
 struct JobQueueState;
@@ -34,6 +36,14 @@ constexpr std::size_t kResultsPerInsertion = 20;
 // The timer that paints the view and the progress bar while a job runs.
 constexpr UINT_PTR kJobPaintTimer = 1;
 constexpr UINT kJobPaintIntervalMs = 50;
+// The collecting window of a burst of starts takes hand-overs until this long
+// has passed without one.
+constexpr UINT_PTR kBurstTimer = 2;
+constexpr UINT kBurstQuietMs = 2000;
+
+// The client area as designed, at 96 pixels per inch.
+constexpr int kDesignClientWidth = 495;
+constexpr int kDesignClientHeight = 358;
 
 enum class TControlKind { Label, CheckBox, Button, Edit, ProgressBar, RichEdit };
 
@@ -116,6 +126,13 @@ class TFormMain {
     // Intakes.
     void AddFolder(const std::wstring& folder);
     void Btn_BrowseClick();
+    // Makes the window the collector of its burst of starts: it takes the
+    // paths the other starts hand over until kBurstQuietMs pass without one.
+    void CollectBurst(TBurstCollector collector);
+    bool Collecting() const { return burst_.Holds(); }
+    // WM_COPYDATA: true when the window took the paths of a hand-over, as a
+    // command-line intake; anything else is refused and changes nothing.
+    bool TakeHandOver(const COPYDATASTRUCT& data);
 
     // Result view commands.
     void Btn_ComTextClick();
@@ -161,6 +178,12 @@ class TFormMain {
     void InsertResults(std::size_t count);
     UiCallQueue& UiCalls() { return *uiCalls_; }
 
+    // WM_DPICHANGED: the scaling of the window's creation applied anew for
+    // `dpi` to every control, the fonts and the layout, in the rectangle the
+    // system suggests.
+    void ApplyDpi(int dpi, const RECT& suggested);
+    int Dpi() const { return dpi_; }
+
     // Processes every pending message without waiting for new ones.
     void ProcessMessages();
     // Shows an error that escaped an event handler; the program goes on.
@@ -182,6 +205,8 @@ class TFormMain {
     void LoadSettingsAndSnapshot();
     void ExtendSystemMenu();
     void QueueCommandLine();
+    void QueueHandedOverPaths(const std::vector<std::wstring>& paths);
+    void EndCollecting();
     void FreeFileQueue();
     void SaveSettingsIfChanged();
     // Starts a job over FileList whose results and control changes go
@@ -202,6 +227,8 @@ class TFormMain {
     bool OverPlaceholderView(POINT screenPoint) const;
     void CreateControls();
     void LayoutControls(int clientWidth, int clientHeight);
+    // A control's design bounds scaled to the window's resolution.
+    RECT ScaledBounds(const ControlDesign& design) const;
     int Scale(int value) const { return ::MulDiv(value, dpi_, 96); }
 
     HWND handle_ = nullptr;
@@ -241,6 +268,10 @@ class TFormMain {
     bool closeAfterSessionEnd_ = false;
     bool settingsSaved_ = false;  // the settings are saved at most once a run
     TWindowState pendingState_ = TWindowState::wsNormal;
+    TBurstCollector burst_;
+    // Hand-overs that arrived while an earlier one was being taken in.
+    std::deque<std::vector<std::wstring>> handOvers_;
+    bool takingHandOvers_ = false;
 };
 
 // The window instance; set before the window is created, so that a job
@@ -257,6 +288,9 @@ extern std::unique_ptr<JobQueueState> JobQueue;
 namespace MainUnit {
 extern ComPtr<ITaskbarList4> TaskbarList;
 }
+
+// The window's font, "Tahoma" of the given height, in the given character set.
+HFONT MakeWindowFont(int height, BYTE charset);
 
 // Sets the alignment of every paragraph of a rich-text view (PFA_LEFT,
 // PFA_CENTER).

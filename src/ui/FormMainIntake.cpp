@@ -91,3 +91,19 @@ void TFormMain::QueueCommandLine() {
             if (start) StartHash();
         });
 }
+
+void TFormMain::QueueHandedOverPaths(const std::vector<std::wstring>& paths) {
+    // Taken in as the command line is: folders expanded, files queued as
+    // given, the job started or extended.
+    TScanControl& scans = IntakeScans();
+    const TScanControl::TScope scope(scans);
+    bool start = false;
+    RunIntake(
+        *JobQueue,
+        [&](TFileList& list) {
+            start = QueueCommandLineArguments(paths, PlatformFileSystem(), scans, AppendTo(list));
+        },
+        [&] {
+            if (start) StartHash();
+        });
+}

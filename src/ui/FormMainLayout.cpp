@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <array>
 
-namespace {
-
 struct ControlDesign {
     TControl TFormMain::*Member;
     const wchar_t* Name;
@@ -22,6 +20,8 @@ struct ControlDesign {
     bool Enabled;
     bool Checked;
 };
+
+namespace {
 
 constexpr unsigned kLB = akLeft | akBottom;
 constexpr unsigned kLRB = akLeft | akRight | akBottom;
@@ -129,6 +129,42 @@ void ConfigureResultView(HWND view, HFONT font) {
 
 }  // namespace
 
+RECT TFormMain::ScaledBounds(const ControlDesign& design) const {
+    return {Scale(design.Left), Scale(design.Top), Scale(design.Left + design.Width),
+            Scale(design.Top + design.Height)};
+}
+
+void TFormMain::ApplyDpi(int dpi, const RECT& suggested) {
+    if (dpi <= 0 || Components.size() != kControls.size()) return;
+    dpi_ = dpi;
+    designClient_ = {Scale(kDesignClientWidth), Scale(kDesignClientHeight)};
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        Components[i]->Bounds = ScaledBounds(kControls[i]);
+    }
+    // The controls take the new fonts before the old ones are deleted.
+    UniqueGdiObject font(MakeWindowFont(-Scale(11), DEFAULT_CHARSET));
+    UniqueGdiObject viewFont(MakeWindowFont(-Scale(11), GB2312_CHARSET));
+    if (font && viewFont) {
+        ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+        for (const TControl* control : Components) {
+            const HGDIOBJ its =
+                control->Kind == TControlKind::RichEdit ? viewFont.Get() : font.Get();
+            ::SendMessageW(control->Handle, WM_SETFONT, reinterpret_cast<WPARAM>(its), TRUE);
+        }
+        font_ = std::move(font);
+        viewFont_ = std::move(viewFont);
+    }
+    // The rectangle the system suggests for the new resolution; the minimum
+    // size applies to it as to every size. Moving the window lays out the
+    // controls; laid out again here for a size that does not change.
+    ::SetWindowPos(handle_, nullptr, suggested.left, suggested.top,
+                   suggested.right - suggested.left, suggested.bottom - suggested.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    ::GetClientRect(handle_, &client);
+    LayoutControls(client.right, client.bottom);
+}
+
 void SetParagraphAlignment(HWND view, WORD alignment) {
     PARAFORMAT2 paragraph{};
     paragraph.cbSize = sizeof(paragraph);
@@ -149,8 +185,7 @@ void TFormMain::CreateControls() {
         control.Kind = design.Kind;
         control.Id = kFirstControlId + static_cast<int>(i);
         control.Anchors = design.Anchors;
-        control.Bounds = {Scale(design.Left), Scale(design.Top), Scale(design.Left + design.Width),
-                          Scale(design.Top + design.Height)};
+        control.Bounds = ScaledBounds(design);
         const WindowClassAndStyle cls = ClassFor(design.Kind);
         control.Handle = ::CreateWindowExW(
             cls.ExStyle, cls.ClassName, design.Caption, WS_CHILD | WS_VISIBLE | cls.Style,

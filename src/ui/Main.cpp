@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FormMain.h"
@@ -46,12 +47,26 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // without owner), so the taskbar progress shows on it.
     auto form = std::make_unique<TFormMain>();
     FormMain = form.get();
+    const std::vector<std::wstring> arguments = CommandLineArguments();
+    // A start with paths may belong to a burst (Explorer's verb on a
+    // selection): it hands its paths to the burst's window and ends, or
+    // collects the burst in its own window.
+    TBurstStart burst;
+    if (!arguments.empty()) {
+        try {
+            burst = JoinBurst(arguments, BurstNamesOfThisProgram());
+        } catch (const std::exception& error) {
+            form->ShowException(error);  // the start goes on in a window of its own
+        }
+        if (burst.Role == TBurstRole::HandedOver) return 0;
+    }
     try {
-        form->Create(CommandLineArguments(), showCommand);
+        form->Create(arguments, showCommand);
     } catch (const std::exception& error) {
         form->ShowException(error);
         return 1;
     }
+    if (burst.Role == TBurstRole::Collector) form->CollectBurst(std::move(burst.Collector));
     RunMessageLoop(form->Handle());
     form.reset();
     FormMain = nullptr;

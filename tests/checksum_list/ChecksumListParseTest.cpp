@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ChecksumList.h"
+#include "ChecksumListPaths.h"
 #include "Utf8Text.h"
 
 namespace {
@@ -65,12 +66,23 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"name keeps its spaces", L"l.md5", kMd5 + L"  lead and trail  ", true,
                  L"lead and trail  ", A::MD5, kMd5},
         LineCase{"star inside the name", L"l.md5", kMd5 + L" **x", true, L"*x", A::MD5, kMd5},
-        LineCase{"escaped name", L"l.md5", kEscaped + kMd5 + L"  a\\\\b\\nc", true, L"a\\b\nc",
-                 A::MD5, kMd5},
+        LineCase{"escaped name", L"l.md5", kEscaped + kMd5 + L"  a\\\\b", true, L"a\\b", A::MD5,
+                 kMd5},
         LineCase{"unknown escape", L"l.md5", kEscaped + kMd5 + L"  a\\tb", false},
         LineCase{"escape at the end", L"l.md5", kEscaped + kMd5 + L"  ab\\", false},
         LineCase{"31 digits", L"l.txt", kMd5.substr(1) + L"  a", false},
-        LineCase{"one space only", L"l.txt", kMd5 + L" a", false},
+        LineCase{"one blank, as RHash reads it", L"l.txt", kMd5 + L" a", true, L"a", A::MD5, kMd5},
+        LineCase{"one blank before a blank name", L"l.txt", kMd5 + L"   a", true, L" a", A::MD5,
+                 kMd5},
+        LineCase{"blanks before the digest", L"l.txt", L"  \t" + kMd5 + L"  a b", true, L"a b",
+                 A::MD5, kMd5},
+        LineCase{"blanks before the escape mark", L"l.md5", L"  " + kEscaped + kMd5 + L"  a\\\\b",
+                 true, L"a\\b", A::MD5, kMd5},
+        LineCase{"tab, binary mode", L"l.txt", kMd5 + L"\t*a", true, L"a", A::MD5, kMd5},
+        LineCase{"tab, text mode", L"l.txt", kMd5 + L"\t a", true, L"a", A::MD5, kMd5},
+        LineCase{"tab, no mode", L"l.txt", kMd5 + L"\ta", true, L"a", A::MD5, kMd5},
+        LineCase{"two tabs", L"l.txt", kMd5 + L"\t\ta", false},
+        LineCase{"blank inside the digest", L"l.txt", L"9001 " + kMd5.substr(4) + L"  a", false},
         LineCase{"no name", L"l.txt", kMd5 + L"  ", false},
         LineCase{"NUL in the name", L"l.txt", kMd5 + L"  a" + std::wstring(1, L'\0') + L"b", false},
         LineCase{"name too long", L"l.txt",
@@ -94,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"CRC32", L"l.txt", L"CRC32 (a) = " + kCrc, true, L"a", A::CRC32, kCrc},
         LineCase{"tag before extension", L"l.md5", L"SHA1 (a) = " + kSha1, true, L"a", A::SHA1,
                  kSha1},
-        LineCase{"escaped", L"l.txt", L"\\MD5 (a\\nb) = " + kMd5, true, L"a\nb", A::MD5, kMd5},
+        LineCase{"escaped", L"l.txt", L"\\MD5 (a\\\\b) = " + kMd5, true, L"a\\b", A::MD5, kMd5},
         LineCase{"digest of another length", L"l.txt", L"MD5 (a) = " + kCrc, false},
         LineCase{"no equals sign", L"l.txt", L"MD5 (a) " + kMd5, false},
         LineCase{"no closing parenthesis", L"l.txt", L"MD5 (a = " + kMd5, false},
@@ -114,10 +126,93 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"GNU line in an SFV list", L"l.sfv", kCrc + L"  a", true, L"a", A::CRC32, kCrc},
         LineCase{"without extension", L"list", L"a 352441c2", true, L"a", A::CRC32, kCrc},
         LineCase{"seven digits", L"l.sfv", L"a 352441c", false},
-        LineCase{"no name", L"l.sfv", L"352441c2", false},
+        LineCase{"no name", L"list", L"352441c2", false},
         LineCase{"in an MD5 list", L"l.md5", L"a 352441c2", false},
-        LineCase{"not hex", L"l.sfv", L"a 352441cg", false}),
+        LineCase{"not hex", L"l.sfv", L"a 352441cg", false},
+        LineCase{"name like a tagged line", L"l.sfv", L"MD5 (1).txt CE89DBA3", true, L"MD5 (1).txt",
+                 A::CRC32, L"ce89dba3"},
+        LineCase{"tagged line in an SFV list", L"l.sfv", L"CRC32 (a) = " + kCrc, true, L"a",
+                 A::CRC32, kCrc},
+        LineCase{"blanks before the name", L"l.sfv", L"  a b 352441c2", true, L"a b", A::CRC32,
+                 kCrc},
+        LineCase{"name in the current folder", L"l.sfv", L"./;a 352441c2", true, L"./;a", A::CRC32,
+                 kCrc}),
     [](const auto& param) { return "Line" + std::to_string(param.index); });
+
+// No file name holds a control character or a line break: a name that
+// does, as it stands or once unescaped, would put lines of the list's own
+// making into the report.
+INSTANTIATE_TEST_SUITE_P(
+    BreaksAndControls, LineTable,
+    ::testing::Values(
+        LineCase{"CR in a GNU name", L"l.md5",
+                 kEscaped + kMd5 + L"  x\r文件名称: D:/secret/plan.docx\rMD5: " + kMd5 +
+                     L"\r校验结果: 一致",
+                 false},
+        LineCase{"escaped line break", L"l.md5", kEscaped + kMd5 + L"  a\\nb", false},
+        LineCase{"escaped CR", L"l.md5", kEscaped + kMd5 + L"  a\\rb", false},
+        LineCase{"escaped line break, tagged", L"l.txt", L"\\MD5 (a\\nb) = " + kMd5, false},
+        LineCase{"CR in a tagged name", L"l.txt", L"MD5 (a\rb) = " + kMd5, false},
+        LineCase{"CR in an SFV name", L"l.sfv", L"a\rb 352441c2", false},
+        LineCase{"tab inside a name", L"l.md5", kMd5 + L"  a\tb", false},
+        LineCase{"escape character", L"l.md5", kMd5 + L"  a\x1B[2Jb", false},
+        LineCase{"unit separator", L"l.md5", kMd5 + L"  a\x1F", false},
+        LineCase{"Unicode line separator", L"l.md5", kMd5 + L"  a\u2028b", false},
+        LineCase{"Unicode paragraph separator", L"l.sfv", L"a\u2029b 352441c2", false},
+        LineCase{"next line", L"l.md5", kMd5 + L"  a\u0085b", false},
+        LineCase{"blank is no control", L"l.md5", kMd5 + L"  a \u3000b", true, L"a \u3000b", A::MD5,
+                 kMd5}),
+    [](const auto& param) { return "Line" + std::to_string(param.index); });
+
+TEST(ChecksumListLines, ListWithCarriageReturnsOnlyGivesNoEntry) {
+    // Old Mac line ends: one line whose name would hold the others.
+    const std::wstring text = kMd5 + L"  a\r" + kMd5 + L"  b\r" + kMd5 + L"  c\r";
+    const ChecksumListContent content = ParseChecksumList(text, L"x.md5");
+    EXPECT_TRUE(content.Entries.empty());
+    EXPECT_EQ(content.UnrecognisedCount, 1);
+}
+
+// A list of one bare digest stands for the file named like the list.
+TEST(ChecksumListLines, BareDigestNamesTheFileBesideTheList) {
+    struct Case {
+        const char* what;
+        std::wstring listPath;
+        std::wstring text;
+        std::size_t entries;
+        std::wstring name = {};
+        ChecksumAlgorithm algorithm = ChecksumAlgorithm::MD5;
+    };
+    const Case cases[] = {
+        {"SHA256 of a download", L"D:\\dl\\disc.iso.sha256", kSha256 + L"\r\n", 1, L"disc.iso",
+         A::SHA256},
+        {"upper case, blanks, comment", L"D:/dl/a.b.MD5", L"# md5\n  " + kMd5Upper + L" \n", 1,
+         L"a.b", A::MD5},
+        {"SHA1", L"x.sha1", kSha1, 1, L"x", A::SHA1},
+        {"SFV", L"x.zip.sfv", kCrc + L"\n", 1, L"x.zip", A::CRC32},
+        {"digest of another length", L"x.iso.sha256", kMd5, 0},
+        {"list of no known kind", L"x.iso.txt", kMd5, 0},
+        {"two bare digests", L"x.iso.md5", kMd5 + L"\n" + kMd5, 0},
+        {"bare digest beside an entry", L"x.iso.md5", kMd5 + L"  a\n" + kMd5, 1, L"a", A::MD5},
+        {"list without a name of its own", L"D:\\dl\\.md5", kMd5, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ChecksumListContent content = ParseChecksumList(c.text, c.listPath);
+        ASSERT_EQ(content.Entries.size(), c.entries);
+        if (c.entries == 0) {
+            EXPECT_GT(content.UnrecognisedCount, 0);
+            continue;
+        }
+        EXPECT_EQ(WideToUtf8(content.Entries[0].Name), WideToUtf8(c.name));
+        EXPECT_EQ(content.Entries[0].Algorithm, c.algorithm);
+    }
+    const ChecksumListContent bare = ParseChecksumList(L"\n" + kMd5Upper, L"y.md5");
+    ASSERT_EQ(bare.Entries.size(), 1u);
+    EXPECT_EQ(bare.Entries[0].Digest, kMd5);
+    EXPECT_EQ(bare.Entries[0].Line, 2);
+    EXPECT_EQ(bare.UnrecognisedCount, 0);
+    EXPECT_TRUE(bare.UnrecognisedLines.empty());
+}
 
 TEST(ChecksumListLines, SkipsCommentsAndEmptyLinesAndCountsTheRest) {
     const std::wstring text =
@@ -236,16 +331,30 @@ TEST(ChecksumListWriting, GnuBinaryFormAndSfv) {
     EXPECT_EQ(FormatChecksumListLine(A::SHA1, L"a\\b\nc", kSha1), escapedLine);
 }
 
+TEST(ChecksumListWriting, SfvNamesThatReadAsCommentsOrTrimmedGoInTheCurrentFolder) {
+    EXPECT_EQ(FormatChecksumListLine(A::CRC32, L";a", L"352441C2"), "./;a 352441C2\n");
+    EXPECT_EQ(FormatChecksumListLine(A::CRC32, L"#a", L"352441C2"), "./#a 352441C2\n");
+    EXPECT_EQ(FormatChecksumListLine(A::CRC32, L" a", L"352441C2"), "./ a 352441C2\n");
+    EXPECT_EQ(FormatChecksumListLine(A::CRC32, L"a;#", L"352441C2"), "a;# 352441C2\n");
+    EXPECT_EQ(FormatChecksumListLine(A::CRC32, L"CRC32 (a) =", L"352441C2"),
+              "./CRC32 (a) = 352441C2\n");
+    // The GNU form has no comments: the name stays as it is.
+    EXPECT_EQ(FormatChecksumListLine(A::MD5, L";a", kMd5), WideToUtf8(kMd5) + " *;a\n");
+}
+
 TEST(ChecksumListWriting, WrittenLinesReadBack) {
     for (const ChecksumAlgorithmInfo& info : ChecksumAlgorithms()) {
         const std::wstring digest(info.HexDigits, L'e');
-        for (const std::wstring name : {L"a b.txt", L"中文/子 名.bin", L"x\\y\nz"}) {
-            if (info.Algorithm == A::CRC32 && name.find(L'\n') != std::wstring::npos) continue;
+        for (const std::wstring name : {L"a b.txt", L"中文/子 名.bin", L"x\\y", L";a", L"#a", L" a",
+                                        L"MD5 (1).txt", L"CRC32 (a) ="}) {
             const std::string line = FormatChecksumListLine(info.Algorithm, name, digest);
-            const ChecksumListContent content =
-                ParseChecksumList(Utf8ToWide(line), std::wstring(L"l.") + info.ListExt);
+            const std::wstring listName = std::wstring(L"l.") + info.ListExt;
+            const ChecksumListContent content = ParseChecksumList(Utf8ToWide(line), listName);
             ASSERT_EQ(content.Entries.size(), 1u) << line;
-            EXPECT_EQ(content.Entries[0].Name, name);
+            // The same file: "./" names the list's own folder.
+            EXPECT_EQ(ResolveEntryPath(L"C:\\l\\" + listName, content.Entries[0].Name),
+                      ResolveEntryPath(L"C:\\l\\" + listName, name))
+                << line;
             EXPECT_EQ(content.Entries[0].Algorithm, info.Algorithm);
             EXPECT_EQ(content.Entries[0].Digest, digest);
         }

@@ -67,4 +67,56 @@ TEST(ChecksumListPaths, AbsolutePaths) {
     EXPECT_FALSE(IsAbsoluteListPath(L".."));
 }
 
+TEST(ChecksumListPaths, DevicesAndSharesAreToldFromFiles) {
+    using K = EntryPathKind;
+    struct Case {
+        std::wstring path;
+        EntryPathKind kind;
+    };
+    const Case cases[] = {
+        {L"C:\\l\\a.bin", K::File},
+        {L"C:\\l\\console.txt", K::File},
+        {L"C:\\l\\COM10", K::File},
+        {L"C:\\l\\nul.d\\a", K::Device},
+        {L"C:\\l\\NUL", K::Device},
+        {L"C:\\l\\nul.txt", K::Device},
+        {L"C:\\l\\Com1.tar.gz", K::Device},
+        {L"C:\\l\\lpt9", K::Device},
+        {L"C:\\l\\aux .txt", K::Device},
+        {L"C:\\l\\CONOUT$", K::Device},
+        {L"C:/l/prn", K::Device},
+        {L"\\\\.\\pipe\\x", K::Device},
+        {L"\\\\.\\C:\\a.bin", K::Device},
+        {L"//./PhysicalDrive0", K::Device},
+        {L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\a", K::Device},
+        {L"\\\\?\\Volume{0}\\a", K::Device},
+        {L"\\\\?\\C:\\a.bin", K::File},
+        {L"\\\\?\\UNC\\srv\\s\\a.bin", K::Network},
+        {L"\\\\?\\unc\\srv\\s\\a.bin", K::Network},
+        {L"\\\\srv\\s\\a.bin", K::Network},
+        {L"//srv/s/a.bin", K::Network},
+        {L"\\\\srv\\s\\CON", K::Device},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(KindOfEntryPath(c.path), c.kind) << WideToUtf8(c.path);
+    }
+    EXPECT_TRUE(IsNetworkPath(L"\\\\srv\\s\\l.md5"));
+    EXPECT_TRUE(IsNetworkPath(L"\\\\?\\UNC\\srv\\s\\l.md5"));
+    EXPECT_FALSE(IsNetworkPath(L"C:\\l.md5"));
+    EXPECT_FALSE(IsNetworkPath(L"\\\\?\\C:\\l.md5"));
+    EXPECT_FALSE(IsNetworkPath(L"\\\\.\\pipe\\l"));
+}
+
+// What a list names is classified once resolved: a relative name can reach
+// neither the device namespace nor another computer except through a
+// reserved name.
+TEST(ChecksumListPaths, ResolvedEntriesKeepTheirKind) {
+    const std::wstring list = L"C:\\l\\sums.md5";
+    EXPECT_EQ(KindOfEntryPath(ResolveEntryPath(list, L"../../../\\srv\\s")), EntryPathKind::File);
+    EXPECT_EQ(KindOfEntryPath(ResolveEntryPath(list, L"\\\\.\\pipe\\x")), EntryPathKind::Device);
+    EXPECT_EQ(KindOfEntryPath(ResolveEntryPath(list, L"//srv/s/x")), EntryPathKind::Network);
+    EXPECT_EQ(KindOfEntryPath(ResolveEntryPath(list, L"sub/COM1.txt")), EntryPathKind::Device);
+    EXPECT_EQ(KindOfEntryPath(ResolveEntryPath(list, L"\\??\\C:\\x")), EntryPathKind::File);
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "ChecksumList.h"
+#include "ChecksumListPaths.h"
 #include "ChecksumListSave.h"
 #include "HashContext.h"
 #include "Utf8Text.h"
@@ -151,6 +152,63 @@ TEST_F(ListTools, ToolsListsAreRead) {
         SCOPED_TRACE(c.command);
         ExpectEntriesOfTheFiles(c.list, c.algorithm);
     }
+}
+
+// Line forms the tools accept beside the ones they write: each reads as the
+// same file here.
+TEST_F(ListTools, HandWrittenLinesReadAsTheToolsReadThem) {
+    if (!ToolAvailable("rhash") || !ToolAvailable("md5sum"))
+        GTEST_SKIP() << "coreutils or rhash missing";
+    const std::string name = kNames[0];
+    const std::string md5 = WideToUtf8(DigestOf(contents_[name], CALG_MD5, false));
+    for (const std::string& line :
+         {"  " + md5 + "  " + name, md5 + "\t*" + name, md5 + "\t " + name, md5 + " " + name,
+          "  \\" + md5 + "  " + name}) {
+        SCOPED_TRACE(line);
+        std::ofstream(dir_ / "hand.md5", std::ios::binary) << line << "\n";
+        EXPECT_TRUE(Run("md5sum -c --strict hand.md5"));
+        EXPECT_TRUE(Run("rhash --check hand.md5"));
+        const ChecksumListContent content = ParseChecksumList(Utf8ToWide(line), L"hand.md5");
+        ASSERT_EQ(content.Entries.size(), 1u);
+        EXPECT_EQ(WideToUtf8(content.Entries[0].Name), name);
+        EXPECT_EQ(WideToUtf8(content.Entries[0].Digest), md5);
+    }
+}
+
+// Names that an SFV reader would take for a comment, trim or read as a
+// tagged line: the saved list keeps every entry for RHash and for the
+// program's own check.
+TEST_F(ListTools, SfvListsKeepNamesThatLookLikeCommentsOrTags) {
+    if (!ToolAvailable("rhash")) GTEST_SKIP() << "rhash missing";
+    const std::vector<std::string> names = {";semi", "#hash", " blank", "MD5 (1).txt",
+                                            "CRC32 (a) ="};
+    std::string list;
+    for (const std::string& name : names) {
+        std::ofstream(dir_ / name, std::ios::binary) << name;
+        list += FormatChecksumListLine(ChecksumAlgorithm::CRC32, Utf8ToWide(name),
+                                       DigestOf(name, CALG_CRC32, true));
+    }
+    std::ofstream(dir_ / "saved.sfv", std::ios::binary) << list;
+    EXPECT_TRUE(Run("rhash --check saved.sfv")) << list;
+    EXPECT_TRUE(Run("rhash --check saved.sfv | grep -v 'Everything OK' | grep -c OK | grep -qx 5"))
+        << list;
+    const std::wstring listPath = Utf8ToWide((dir_ / "saved.sfv").string());
+    const ChecksumListContent saved = ParseChecksumList(Utf8ToWide(list), L"saved.sfv");
+    EXPECT_EQ(saved.UnrecognisedCount, 0);
+    ASSERT_EQ(saved.Entries.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(ResolveEntryPath(listPath, saved.Entries[i].Name),
+                  ResolveEntryPath(listPath, Utf8ToWide(names[i])));
+        EXPECT_EQ(saved.Entries[i].Digest, DigestOf(names[i], CALG_CRC32, false));
+    }
+
+    // RHash writes a name that begins like a tagged line as it stands.
+    ASSERT_TRUE(Run("rhash --sfv 'MD5 (1).txt' > rhash.sfv"));
+    const ChecksumListContent written =
+        ParseChecksumList(Utf8ToWide(Read("rhash.sfv")), L"rhash.sfv");
+    EXPECT_EQ(written.UnrecognisedCount, 0);
+    ASSERT_EQ(written.Entries.size(), 1u);
+    EXPECT_EQ(WideToUtf8(written.Entries[0].Name), "MD5 (1).txt");
 }
 
 }  // namespace

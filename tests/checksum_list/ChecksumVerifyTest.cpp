@@ -166,6 +166,60 @@ TEST_F(VerifyRun, ListWithoutEntriesOrUnreadableListShowsOneBlock) {
     EXPECT_EQ(h.window.enableCalls, 2) << "the controls end as after any job";
 }
 
+// Entries that lead to a device or to another computer are not opened: each
+// has its block in the list's place and counts as unreadable.
+TEST_F(VerifyRun, EntriesNotOpenedKeepTheirPlaceAndCountAsUnreadable) {
+    h.platform.AddFile(kGood, SizedFile(1000, 1));
+    const std::wstring md5 = PatternDigests(1000, 1, false).md5;
+    const std::wstring port = L"C:\\l\\COM1.txt";
+    const std::wstring share = L"\\\\srv\\s\\a.bin";
+    const std::wstring pipe = L"\\\\.\\pipe\\x";
+    VerifyPlan plan;
+    plan.Items = {{port, ChecksumAlgorithm::MD5, md5, kDeviceEntryReason},
+                  {kGood, ChecksumAlgorithm::MD5, md5, {}},
+                  {share, ChecksumAlgorithm::MD5, md5, kNetworkEntryReason},
+                  {kMissing, ChecksumAlgorithm::MD5, md5, {}},
+                  {pipe, ChecksumAlgorithm::MD5, md5, kDeviceEntryReason}};
+    ChecksumVerifyWindow verify(h.window, plan);
+    EXPECT_EQ(verify.Paths(), (std::vector<std::wstring>{kGood, kMissing}));
+    Run(verify);
+
+    const std::vector<std::wstring> expected{
+        L"未打开：" + port + L"\r\n原因：校验列表中的设备名称不是文件。\r\n",
+        L"文件名称: " + kGood + L"\r\nMD5: " + md5 + L"\r\n校验结果: 一致\r\n",
+        L"未打开：" + share + L"\r\n原因：本机上的校验列表指向网络路径，为安全起见不自动连接。\r\n",
+        FormatFailureBlock(kOpenFailureLabel, kMissing, L"reason 2"),
+        L"未打开：" + pipe + L"\r\n原因：校验列表中的设备名称不是文件。\r\n",
+        L"校验完成：共 5 个文件，1 个一致，0 个不一致，4 个无法读取\r\n",
+    };
+    ASSERT_EQ(h.window.results.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(Narrow(h.window.results[i]), Narrow(expected[i])) << i;
+    }
+    EXPECT_EQ(h.log.Count("open:"), 2u);
+    EXPECT_EQ(h.log.Count("open:" + Narrow(port)), 0u);
+    EXPECT_EQ(h.log.Count("open:" + Narrow(share)), 0u);
+    EXPECT_EQ(h.log.Count("open:" + Narrow(pipe)), 0u);
+    EXPECT_EQ(h.window.enableCalls, 1);
+}
+
+TEST_F(VerifyRun, ListOfEntriesNotOpenedOnlyShowsTheirBlocksAndTheSummary) {
+    VerifyPlan plan;
+    plan.Items = {
+        {L"C:\\l\\NUL", ChecksumAlgorithm::MD5, std::wstring(32, L'0'), kDeviceEntryReason},
+        {L"\\\\srv\\s\\x", ChecksumAlgorithm::CRC32, L"00000000", kNetworkEntryReason}};
+    ChecksumVerifyWindow verify(h.window, plan);
+    EXPECT_TRUE(verify.Paths().empty());
+    Run(verify);
+    ASSERT_EQ(h.window.results.size(), 3u);
+    EXPECT_EQ(h.window.results[0].rfind(L"未打开：C:\\l\\NUL\r\n", 0), 0u);
+    EXPECT_EQ(h.window.results[1].rfind(L"未打开：\\\\srv\\s\\x\r\n", 0), 0u);
+    EXPECT_EQ(Narrow(h.window.results[2]),
+              Narrow(L"校验完成：共 2 个文件，0 个一致，0 个不一致，2 个无法读取\r\n"));
+    EXPECT_EQ(h.log.Count("open:"), 0u);
+    EXPECT_EQ(h.window.enableCalls, 1);
+}
+
 #ifndef _WIN32
 // Under Wine each of the job's synchronous calls costs a thread round trip of
 // about half a millisecond: the natively built run shows the same logic.
@@ -281,6 +335,58 @@ TEST_F(ListFile, ListsThatCannotBeReadGiveTheJobsBlocks) {
     EXPECT_TRUE(empty.FailureBlock.empty());
     EXPECT_TRUE(empty.Items.empty());
     EXPECT_EQ(empty.UnrecognisedCount, 0);
+}
+
+// The system's file services, with the list's drive standing for a share
+// on another computer when asked.
+class MappedDrivePlatform final : public JobPlatform {
+  public:
+    explicit MappedDrivePlatform(bool networkDrive) : networkDrive_(networkDrive) {}
+    ErrorCode OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) override {
+        return system_.OpenFile(path, file);
+    }
+    ErrorCode AllocateBuffer(std::size_t size, std::byte*& buffer) override {
+        return system_.AllocateBuffer(size, buffer);
+    }
+    void FreeBuffer(std::byte* buffer) noexcept override { system_.FreeBuffer(buffer); }
+    std::uint32_t TickCount() override { return system_.TickCount(); }
+    std::wstring ErrorReason(ErrorCode code) override { return system_.ErrorReason(code); }
+    bool OnNetworkDrive(const std::wstring&) override { return networkDrive_; }
+
+  private:
+    JobPlatform& system_ = SystemJobPlatform();
+    bool networkDrive_;
+};
+
+TEST_F(ListFile, DevicesAreNeverOpenedAndSharesOnlyFromAListOnTheNetwork) {
+    const std::string md5 = "d41d8cd98f00b204e9800998ecf8427e";
+    const std::wstring list =
+        Write("sums.md5", md5 + "  NUL\n" + md5 + "  \\\\.\\pipe\\x\n" + md5 + "  sub/COM1.txt\n" +
+                              md5 + "  //srv/s/a.bin\n" + md5 + "  \\\\?\\UNC\\srv\\s\\b.bin\n" +
+                              md5 + "  \\\\?\\GLOBALROOT\\Device\\x\n" + md5 + "  plain.bin\n");
+    struct Expected {
+        const wchar_t* localReason;
+        const wchar_t* networkReason;
+    };
+    const Expected expected[] = {
+        {kDeviceEntryReason, kDeviceEntryReason},
+        {kDeviceEntryReason, kDeviceEntryReason},
+        {kDeviceEntryReason, kDeviceEntryReason},
+        {kNetworkEntryReason, L""},
+        {kNetworkEntryReason, L""},
+        {kDeviceEntryReason, kDeviceEntryReason},
+        {L"", L""},
+    };
+    MappedDrivePlatform local(false);
+    MappedDrivePlatform mapped(true);
+    const VerifyPlan onLocal = LoadVerifyPlan(local, list, NoAnsi);
+    const VerifyPlan onNetwork = LoadVerifyPlan(mapped, list, NoAnsi);
+    ASSERT_EQ(onLocal.Items.size(), std::size(expected));
+    ASSERT_EQ(onNetwork.Items.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(onLocal.Items[i].NotOpenedReason, expected[i].localReason) << i;
+        EXPECT_EQ(onNetwork.Items[i].NotOpenedReason, expected[i].networkReason) << i;
+    }
 }
 
 }  // namespace

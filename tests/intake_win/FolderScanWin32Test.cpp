@@ -9,6 +9,8 @@
 
 #include "FileApiPath.h"
 #include "FolderScan.h"
+#include "JobPlatform.h"
+#include "Win32Raii.h"
 #include "WinTestTree.h"
 
 namespace {
@@ -145,6 +147,37 @@ TEST(ApiPathTest, LongPathsGetTheExtendedLengthPrefix) {
     };
     for (const TApiPathCase& c : cases)
         EXPECT_EQ(ApiPath(c.Path), c.Expected) << c.Path.substr(0, 20);
+}
+
+// Other systems can write files under names that Windows reserves for
+// devices. Found by a listing, such a file is hashed as the file: its path
+// in the plain form would open the device (a serial port's read may never
+// return).
+TEST_F(FolderScanWin32Test, AFileNamedLikeADeviceIsOpenedAsTheFile) {
+    tree.Folder(L"dev");
+    for (const wchar_t* name : {L"COM1.txt", L"nul", L"aux.tar.gz"}) {
+        const std::wstring path = L"\\\\?\\" + tree.At(L"dev\\") + name;
+        const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(file && ::WriteFile(file.Get(), "abc", 3, &written, nullptr) && written == 3)
+            << ::GetLastError();
+    }
+    const Paths queued = Expand(tree.At(L"dev"));
+    ASSERT_EQ(queued.size(), 3u);
+    for (const std::wstring& path : queued) {
+        SCOPED_TRACE(std::string(path.begin(), path.end()));
+        EXPECT_EQ(path.rfind(tree.At(L"dev\\"), 0), 0u) << "queued as found, without a prefix";
+        std::unique_ptr<JobFile> file;
+        ASSERT_EQ(SystemJobPlatform().OpenFile(path, file), 0u);
+        std::int64_t size = -1;
+        EXPECT_EQ(file->GetSize(size), 0u);
+        EXPECT_EQ(size, 3);
+        char bytes[8] = {};
+        std::uint32_t read = 0;
+        EXPECT_EQ(file->Read(bytes, sizeof bytes, read), 0u);
+        EXPECT_EQ(std::string(bytes, read), "abc");
+    }
 }
 
 }  // namespace

@@ -152,6 +152,10 @@ TEST_F(SystemMenu, ContextMenuVerbIsRegisteredAndRemoved) {
     const RawRegValue verb = ReadRawValue(HKEY_CURRENT_USER, kContextMenuKeyPath, L"MUIVerb");
     EXPECT_EQ(verb.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(verb.data, StringBytesWithNul(L"计算Hash值"));
+    const RawRegValue model =
+        ReadRawValue(HKEY_CURRENT_USER, kContextMenuKeyPath, L"MultiSelectModel");
+    EXPECT_EQ(model.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(model.data, StringBytesWithNul(L"Player"));
     const std::wstring commandKey = std::wstring(kContextMenuKeyPath) + L"\\command";
     const RawRegValue command = ReadRawValue(HKEY_CURRENT_USER, commandKey, L"");
     EXPECT_EQ(command.type, static_cast<DWORD>(REG_SZ));

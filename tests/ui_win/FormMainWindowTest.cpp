@@ -405,6 +405,98 @@ TEST_F(MainWindowAt144DpiTest, EveryControlAndTheClientAreaScaleButNotTheMinimum
     EXPECT_EQ(form_->Height(), 397);
 }
 
+// What WM_DPICHANGED brings when the window moves to a monitor of another
+// resolution: the system's suggestion keeps the frame and scales the client.
+RECT SuggestedRect(HWND window, SIZE client96, int dpi) {
+    RECT outer{}, client{};
+    ::GetWindowRect(window, &outer);
+    ::GetClientRect(window, &client);
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    return {outer.left, outer.top, outer.left + ::MulDiv(client96.cx, dpi, 96) + frameWidth,
+            outer.top + ::MulDiv(client96.cy, dpi, 96) + frameHeight};
+}
+
+// A control's rectangle by the scaling rule: the design bounds scaled, then
+// moved or stretched by its anchors as far as the client exceeds the design.
+RECT ScaledAndAnchored(const RECT& design, unsigned anchors, SIZE client, int dpi) {
+    RECT r{::MulDiv(design.left, dpi, 96), ::MulDiv(design.top, dpi, 96),
+           ::MulDiv(design.right, dpi, 96), ::MulDiv(design.bottom, dpi, 96)};
+    const int dx = client.cx - ::MulDiv(495, dpi, 96);
+    const int dy = client.cy - ::MulDiv(358, dpi, 96);
+    if (anchors & akRight) {
+        if (!(anchors & akLeft)) r.left += dx;
+        r.right += dx;
+    }
+    if (anchors & akBottom) {
+        if (!(anchors & akTop)) r.top += dy;
+        r.bottom += dy;
+    }
+    return r;
+}
+
+TEST_F(MainWindowTest, AChangeOfResolutionScalesEveryControlAndFontAndComesBackExactly) {
+    CreateForm();
+    const HWND window = form_->Handle();
+    // A size above the minimum, which no resolution's suggestion then raises.
+    const SIZE client96{600, 450};
+    RECT outer96 = SuggestedRect(window, client96, 96);
+    ::SetWindowPos(window, nullptr, outer96.left, outer96.top, outer96.right - outer96.left,
+                   outer96.bottom - outer96.top, SWP_NOZORDER);
+    std::vector<RECT> layout96;
+    for (const TControl* control : form_->Components)
+        layout96.push_back(ClientRectOf(control->Handle));
+
+    for (const int dpi : {144, 96, 120, 96}) {
+        SCOPED_TRACE(testing::Message() << dpi << " DPI");
+        RECT suggested = SuggestedRect(window, client96, dpi);
+        ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                       reinterpret_cast<LPARAM>(&suggested));
+        RECT outer{}, client{};
+        ::GetWindowRect(window, &outer);
+        ::GetClientRect(window, &client);
+        EXPECT_EQ(outer.left, suggested.left);
+        EXPECT_EQ(outer.top, suggested.top);
+        EXPECT_EQ(outer.right, suggested.right);
+        EXPECT_EQ(outer.bottom, suggested.bottom);
+        const SIZE clientSize{client.right, client.bottom};
+        EXPECT_EQ(clientSize.cx, ::MulDiv(client96.cx, dpi, 96));
+        EXPECT_EQ(clientSize.cy, ::MulDiv(client96.cy, dpi, 96));
+        for (std::size_t i = 0; i < kExpected.size(); ++i) {
+            const ExpectedControl& want = kExpected[i];
+            const TControl& control = form_.get()->*want.Member;
+            SCOPED_TRACE(testing::Message() << "control " << i);
+            const RECT r = ClientRectOf(control.Handle);
+            const RECT rule = ScaledAndAnchored(want.Bounds, control.Anchors, clientSize, dpi);
+            EXPECT_EQ(r.left, rule.left);
+            EXPECT_EQ(r.top, rule.top);
+            EXPECT_EQ(r.right, rule.right);
+            EXPECT_EQ(r.bottom, rule.bottom);
+            if (dpi == 96) {
+                EXPECT_TRUE(::EqualRect(&r, &layout96[i])) << "back to the layout at 96 DPI";
+            }
+            if (control.Kind == TControlKind::RichEdit) {
+                CHARFORMAT2W viewFont{};
+                viewFont.cbSize = sizeof(viewFont);
+                ::SendMessageW(control.Handle, EM_GETCHARFORMAT, SCF_DEFAULT,
+                               reinterpret_cast<LPARAM>(&viewFont));
+                EXPECT_NEAR(viewFont.yHeight, ::MulDiv(11, dpi, 96) * 15, 15);
+                EXPECT_EQ(viewFont.bCharSet, GB2312_CHARSET);
+                continue;
+            }
+            LOGFONTW font{};
+            ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control.Handle, WM_GETFONT, 0, 0)),
+                         sizeof(font), &font);
+            EXPECT_EQ(font.lfHeight, -::MulDiv(11, dpi, 96));
+            EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+        }
+    }
+    // The minimum size is not scaled.
+    ::SetWindowPos(window, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(form_->Width(), 511);
+    EXPECT_EQ(form_->Height(), 397);
+}
+
 TEST_F(MainWindowTest, FormCanResizeRaisesOnlyWhatIsTooSmall) {
     TFormMain form;
     struct Case {

@@ -65,3 +65,37 @@ TEST(FileApiPathTest, APathWithoutAFullFormStaysAsGiven) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileApiPathTest, ReservedDeviceNames) {
+    for (const wchar_t* name : {L"CON", L"prn", L"Aux", L"nul", L"COM1", L"com9", L"LPT1", L"lpt9",
+                                L"COM\u00B9", L"LPT\u00B3", L"CONIN$", L"conout$", L"nul.txt",
+                                L"COM1.tar.gz", L"NUL .txt", L"nul  ", L"con:", L"aux:stream"}) {
+        EXPECT_TRUE(IsReservedDeviceName(name)) << static_cast<int>(name[0]);
+    }
+    for (const wchar_t* name : {L"", L"CO", L"CONS", L"NULL", L"COM0", L"COM10", L"LPT", L"xnul",
+                                L"nul_", L"COM1x.txt", L".nul", L" NUL", L"COM\u00B4"}) {
+        EXPECT_FALSE(IsReservedDeviceName(name)) << static_cast<int>(name[0]);
+    }
+}
+
+// A file listed in a folder under a name that Windows reserves for a device
+// is opened as the file, in the extended form, whatever the length.
+TEST(FileApiPathTest, ReservedNamesInAFolderTakeTheExtendedForm) {
+    const Case cases[] = {
+        {"in a drive folder", L"C:\\d\\COM1.txt", L"\\\\?\\C:\\d\\COM1.txt"},
+        {"on a server", L"\\\\srv\\s\\aux.c", L"\\\\?\\UNC\\srv\\s\\aux.c"},
+        {"relative", L"d\\con", L"\\\\?\\C:\\work\\d\\con"},
+        {"bare name, as given", L"COM1", L"COM1"},
+        {"device path, as given", L"\\\\.\\COM1", L"\\\\.\\COM1"},
+        {"extended, as given", L"\\\\?\\C:\\d\\nul", L"\\\\?\\C:\\d\\nul"},
+        {"no reserved name", L"C:\\d\\COM10", L"C:\\d\\COM10"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ExtendedLengthPath(c.path, FullPathInWork), c.expected);
+    }
+}
+
+}  // namespace

@@ -8,11 +8,14 @@
 // Needs the declarations of <windows.h>.
 #include <commctrl.h>
 
+#include <algorithm>
+#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "HashContext.h"
+#include "ImportHook.h"
 #include "JobPlatform.h"
 #include "JobQueueState.h"
 #include "UserDriver.h"
@@ -474,6 +477,91 @@ TEST_F(ChecksumCheckTest, SavedListsCheckAsMatchingAndAnsiListsAreRead) {
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(ViewText().rfind(L"文件名称: " + second + L"\r\n", 0), 0u) << WideToUtf8(ViewText());
     EXPECT_NE(ViewText().find(L"1 个一致"), std::wstring::npos);
+}
+
+// ---- Lists from elsewhere -------------------------------------------------
+
+// Every path the program hands to CreateFileW while a hook is in place, from
+// whichever thread.
+std::mutex openedMutex;
+std::vector<std::wstring> openedPaths;
+ImportHook* createFileHook = nullptr;
+
+HANDLE WINAPI RecordCreateFile(LPCWSTR name, DWORD access, DWORD share,
+                               LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                               HANDLE templateFile) {
+    {
+        const std::lock_guard lock(openedMutex);
+        openedPaths.emplace_back(name);
+    }
+    return createFileHook->Original<decltype(&::CreateFileW)>()(name, access, share, security,
+                                                                disposition, flags, templateFile);
+}
+
+class UntrustedListTest : public ChecksumCheckTest {
+  protected:
+    void SetUp() override {
+        ChecksumCheckTest::SetUp();
+        hook_ = std::make_unique<ImportHook>("kernel32.dll", "CreateFileW",
+                                             reinterpret_cast<void*>(RecordCreateFile));
+        createFileHook = hook_.get();
+    }
+    void TearDown() override {
+        hook_.reset();
+        createFileHook = nullptr;
+        ChecksumCheckTest::TearDown();
+    }
+    static bool Opened(const std::wstring& part) {
+        const std::lock_guard lock(openedMutex);
+        return std::any_of(openedPaths.begin(), openedPaths.end(), [&](const std::wstring& path) {
+            return path.find(part) != std::wstring::npos;
+        });
+    }
+
+    std::unique_ptr<ImportHook> hook_;
+};
+
+TEST_F(UntrustedListTest, ALineOfTheListCannotWriteABlockIntoTheReport) {
+    // An escaped line whose name holds CRs, each followed by a report line.
+    std::string forged(1, '\\');
+    forged += Md5Hex("abc");
+    forged += WideToUtf8(L"  x\r文件名称: D:/secret/plan.docx\rMD5: ");
+    forged += Md5Hex("plan");
+    forged += WideToUtf8(L"\r校验结果: 一致\n");
+    WriteFileBytes(In(L"forged.md5"), forged);
+    CreateFilledForm(L"");
+    ASSERT_TRUE(CheckList(In(L"forged.md5")));
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(WideToUtf8(ViewText()),
+              WideToUtf8(L"校验完成：共 0 个文件，0 个一致，0 个不一致，0 个无法读取\r\n"
+                         L"无法识别的行：1\r\n无法识别的行号：1\r\n\r\n"));
+}
+
+TEST_F(UntrustedListTest, DevicesAndSharesNamedByALocalListAreNotOpened) {
+    const std::string empty = Md5Hex("");
+    WriteFileBytes(In(L"devices.md5"), empty + "  NUL\n" + empty + "  \\\\.\\pipe\\x\n" + empty +
+                                           "  COM1.txt\n" + empty + "  //server/share/a.bin\n" +
+                                           empty + "  empty.txt\n");
+    WriteFileBytes(In(L"empty.txt"), "");
+    CreateFilledForm(L"");
+    form_->CB_Upcase.SetChecked(false);
+    ASSERT_TRUE(CheckList(In(L"devices.md5")));
+    ASSERT_TRUE(WaitIdle());
+
+    const std::wstring device = L"\r\n原因：校验列表中的设备名称不是文件。\r\n\r\n";
+    const std::wstring expected =
+        L"未打开：" + In(L"NUL") + device + L"未打开：\\\\.\\pipe\\x" + device + L"未打开：" +
+        In(L"COM1.txt") + device +
+        L"未打开：\\\\server\\share\\a."
+        L"bin\r\n原因：本机上的校验列表指向网络路径，为安全起见不自动连接。"
+        L"\r\n\r\n文件名称: " +
+        In(L"empty.txt") + L"\r\nMD5: " + Utf8ToWide(empty) + L"\r\n校验结果: 一致\r\n\r\n" +
+        L"校验完成：共 5 个文件，1 个一致，0 个不一致，4 个无法读取\r\n\r\n";
+    EXPECT_EQ(WideToUtf8(ViewText()), WideToUtf8(expected));
+    EXPECT_TRUE(Opened(L"empty.txt")) << "the hook sees the job's opens";
+    for (const wchar_t* part : {L"NUL", L"pipe", L"COM1", L"server", L"share"}) {
+        EXPECT_FALSE(Opened(part)) << WideToUtf8(part);
+    }
 }
 
 }  // namespace

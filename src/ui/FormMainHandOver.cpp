@@ -1,0 +1,51 @@
+// The window as the collector of a burst of starts: it takes the paths the
+// other starts hand over (see BurstHandOver.h) until the burst is quiet.
+
+#include <windows.h>
+
+#include <optional>
+#include <utility>
+
+#include "FormMain.h"
+#include "HandOverPayload.h"
+#include "IntakeScans.h"
+#include "JobQueueState.h"
+#include "UniqueAny.h"
+
+void TFormMain::CollectBurst(TBurstCollector collector) {
+    burst_ = std::move(collector);
+    if (!handle_ || closing_) {
+        burst_.End();
+        return;
+    }
+    burst_.Publish(handle_);
+    // Fails only for a handle that is no window; the burst then ends with it.
+    ::SetTimer(handle_, kBurstTimer, kBurstQuietMs, nullptr);
+}
+
+void TFormMain::EndCollecting() {
+    // Fails only when no timer is set: there is nothing to stop.
+    if (handle_) ::KillTimer(handle_, kBurstTimer);
+    burst_.End();
+}
+
+bool TFormMain::TakeHandOver(const COPYDATASTRUCT& data) {
+    if (data.dwData != kHandOverTag) return false;
+    if (!Collecting() || closing_ || !JobQueue || IntakeScans().Closing()) return false;
+    std::optional<std::vector<std::wstring>> paths = DecodeHandOver(data.lpData, data.cbData);
+    if (!paths) return false;
+    // The quiet time starts again with every hand-over taken.
+    ::SetTimer(handle_, kBurstTimer, kBurstQuietMs, nullptr);
+    handOvers_.push_back(std::move(*paths));
+    // A hand-over that arrives while an earlier one scans its folders waits
+    // for it: the paths go in in the order they arrived.
+    if (takingHandOvers_) return true;
+    takingHandOvers_ = true;
+    const ScopeGuard done([this] { takingHandOvers_ = false; });
+    while (!handOvers_.empty() && JobQueue && !IntakeScans().Closing()) {
+        const std::vector<std::wstring> next = std::move(handOvers_.front());
+        handOvers_.pop_front();
+        QueueHandedOverPaths(next);
+    }
+    return true;
+}
