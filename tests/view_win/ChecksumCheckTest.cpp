@@ -196,10 +196,10 @@ TEST_F(ChecksumCheckTest, VerdictsAreColouredTheSummaryBoldInTheViewOnly) {
     const std::wstring changed = In(L"changed.bin");
     WriteFileBytes(good, "abc");
     WriteFileBytes(changed, "now different");
-    WriteFileBytes(In(L"sums.md5"), Md5Hex("abc") +
-                                        " *\xE5\xA5\xBD.txt\r\nnot a checksum line\r\n" +
-                                        Md5Hex("as published") + " *changed.bin\r\n" +
-                                        Md5Hex("gone") + "  missing.txt\r\n");
+    WriteFileBytes(In(L"sums.md5"),
+                   Md5Hex("abc") + " *\xE5\xA5\xBD.txt\r\nnot a checksum line\r\n" +
+                       Md5Hex("as published") + " *changed.bin\r\n" + Md5Hex("gone") +
+                       "  missing.txt\r\n" + Md5Hex("") + "  NUL\r\n");
     CreateFilledForm(L"");
     form_->CB_Upcase.SetChecked(false);
     ASSERT_TRUE(CheckList(In(L"sums.md5")));
@@ -207,11 +207,17 @@ TEST_F(ChecksumCheckTest, VerdictsAreColouredTheSummaryBoldInTheViewOnly) {
     // A hash job's block after the check.
     form_->AppendResult(L"文件名称: later.txt\r\nMD5: 00\r\n");
     const std::wstring plain = ViewText();
+    // The block of the device the check does not open: its two lines.
+    const std::size_t refusedAt = plain.find(L"未打开：");
+    ASSERT_NE(refusedAt, std::wstring::npos) << WideToUtf8(plain);
+    const std::size_t reasonAt = plain.find(L"\r\n", refusedAt) + 2;
+    const std::wstring refused = plain.substr(refusedAt, reasonAt - 2 - refusedAt);
+    const std::wstring reason = plain.substr(reasonAt, plain.find(L"\r\n", reasonAt) - reasonAt);
 
     constexpr COLORREF kDefault = COLORREF(-1);
     constexpr COLORREF kGreen = RGB(0, 128, 0);
     constexpr COLORREF kRed = RGB(200, 0, 0);
-    const std::wstring summary = L"校验完成：共 3 个文件，1 个一致，1 个不一致，1 个无法读取";
+    const std::wstring summary = L"校验完成：共 4 个文件，1 个一致，1 个不一致，2 个无法读取";
     const struct {
         std::wstring Part;
         COLORREF Colour;
@@ -223,6 +229,8 @@ TEST_F(ChecksumCheckTest, VerdictsAreColouredTheSummaryBoldInTheViewOnly) {
         {L"校验结果: 不一致 (应为 " + Utf8ToWide(Md5Hex("as published")) + L")", kRed, false},
         {L"打开失败：" + In(L"missing.txt"), kRed, false},
         {L"错误原因：", kDefault, false},
+        {refused, kRed, false},
+        {reason, kDefault, false},
         {summary, kDefault, true},
         {L"无法识别的行：1", kDefault, false},
         {L"文件名称: later.txt", kDefault, false},
