@@ -40,7 +40,8 @@ bool JobRunning(JobQueueState& state);
 
 // The rule by which every intake fills the queue, on the UI thread. In one
 // hold of FileListLock, so that a job cannot end between the steps:
-// 1. if no job runs and no other intake is under way, empty FileList;
+// 1. if no job runs and no other intake is under way, empty FileList and
+//    call `replaced` (when given);
 // 2. call `append` with the list.
 // 3. After the hold, when step 1 emptied the list and still no job runs,
 //    call `startHash`.
@@ -51,12 +52,16 @@ bool JobRunning(JobQueueState& state);
 // step 2, also when `append` throws.
 template <class QueueState>
 void RunIntake(QueueState& state, const std::function<void(TFileList&)>& append,
-               const std::function<void()>& startHash) {
-    bool replaced = false;
+               const std::function<void()>& startHash,
+               const std::function<void()>& replaced = nullptr) {
+    bool replacing = false;
     {
         std::lock_guard guard(state.FileListLock);
-        replaced = state.IntakesRunning == 0 && !state.HashTask;
-        if (replaced) state.FileList.clear();
+        replacing = state.IntakesRunning == 0 && !state.HashTask;
+        if (replacing) {
+            state.FileList.clear();
+            if (replaced) replaced();
+        }
         struct Running {
             int& count;
             explicit Running(int& intakes) : count(++intakes) {}
@@ -64,7 +69,7 @@ void RunIntake(QueueState& state, const std::function<void(TFileList&)>& append,
         } running(state.IntakesRunning);
         append(state.FileList);
     }
-    if (!replaced) return;
+    if (!replacing) return;
     bool jobRuns = false;
     {
         // The start command may have started a job inside this intake's scan.

@@ -14,6 +14,13 @@ inline constexpr const wchar_t* kReadFailureLabel = L"读取失败：";
 inline constexpr const wchar_t* kNotOpenedLabel = L"未打开：";
 inline constexpr const wchar_t* kNotOpenedReasonLabel = L"原因：";
 
+// The lines of a check that tell its outcome: an entry's verdict (the last
+// line of its block; a difference goes on with the digest the list expects)
+// and the first line of the summary.
+inline constexpr const wchar_t* kMatchVerdict = L"校验结果: 一致";
+inline constexpr const wchar_t* kMismatchVerdict = L"校验结果: 不一致";
+inline constexpr const wchar_t* kVerifySummaryLabel = L"校验完成：";
+
 // "<label>%s\r\n错误原因：%s\r\n" with the path as stored in the queue.
 std::wstring FormatFailureBlock(const wchar_t* label, const std::wstring& path,
                                 const std::wstring& reason);

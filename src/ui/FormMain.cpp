@@ -239,6 +239,12 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // A close request that arrives while the first one still waits
             // for the job is absorbed.
             if (closing_) return 0;
+            // The session's end is waiting for the job with the queue in use:
+            // the close follows it.
+            if (endingSession_) {
+                closeAfterSessionEnd_ = true;
+                return 0;
+            }
             closing_ = true;
             FormClose();
             ::DestroyWindow(handle_);

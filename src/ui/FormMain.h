@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,10 @@ enum class TControlKind { Label, CheckBox, Button, Edit, ProgressBar, RichEdit }
 enum TAnchor : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+// How a text appended to the result view is shown: as it stands, or as a
+// block of a check, whose outcome the view marks (CheckViewMarks.h).
+enum class TResultStyle { Plain, Check };
 
 // An item of a popup menu.
 struct TMenuItem {
@@ -164,7 +169,7 @@ class TFormMain {
     void ClearResultViewPlaceholder();
     // The UI thread's part of SynchronizeResult: appends a report text to
     // the result view and shows the view's end.
-    void AppendResult(const std::wstring& Result);
+    void AppendResult(const std::wstring& Result, TResultStyle style = TResultStyle::Plain);
     // Puts texts that wait for the view's next paint into the view, the
     // first `limit` of them.
     void FlushResults(std::size_t limit = SIZE_MAX);
@@ -209,7 +214,14 @@ class TFormMain {
     void StartJob(JobWindow& window);
     void StartVerifyRun();
     // No job runs, no intake scans and the window is not closing.
-    bool CanStartCheck() const;
+    bool CanStartJob() const;
+    // The steps of the intakes' common rule (RunIntake) with this window's
+    // part: an intake that replaces the queue ends the kept check.
+    void RunWindowIntake(const std::function<void(std::vector<std::wstring>&)>& append,
+                         const std::function<void()>& startHash);
+    // Every copy from the result view, the view's own keys included, gives
+    // plain text.
+    void KeepViewCopiesPlain();
     // A point of the screen on the result view while it shows its
     // placeholder (disabled, before the first job).
     bool OverPlaceholderView(POINT screenPoint) const;
@@ -222,6 +234,8 @@ class TFormMain {
     HWND handle_ = nullptr;
     std::unique_ptr<UiCallQueue> uiCalls_;
     std::unique_ptr<JobWindow> jobWindow_;
+    // The same for the blocks of a check, which the view marks.
+    std::unique_ptr<JobWindow> checkWindow_;
     // The job's changes to the view and the bar, painted at a bounded rate.
     ThrottledPaint jobPaint_{kJobPaintTimer, kJobPaintIntervalMs};
     // What the taskbar button shows; -1 before the first update.
@@ -233,10 +247,14 @@ class TFormMain {
         bool LastLineEmpty = true;
     } viewEnd_;
     // Texts appended during a job that the view has not taken yet, in order.
-    std::deque<std::wstring> pendingResults_;
+    struct PendingResult {
+        std::wstring Text;
+        TResultStyle Style = TResultStyle::Plain;
+    };
+    std::deque<PendingResult> pendingResults_;
     bool insertingResults_ = false;
-    // The last check, kept for a restart until a hash job replaces it; it
-    // shows through jobWindow_, so it is declared after it.
+    // The last check, kept for a restart until a hash job or an intake
+    // replaces it; it shows through checkWindow_, so it is declared after it.
     std::unique_ptr<ChecksumVerifyWindow> verifyRun_;
     int dpi_ = 96;
     SIZE designClient_{};  // client size the control bounds were laid out for
@@ -245,6 +263,9 @@ class TFormMain {
     UniqueModule richEditLibrary_;
     bool shown_ = false;
     bool closing_ = false;
+    // The session's end waits for the job; a close meanwhile waits for it.
+    bool endingSession_ = false;
+    bool closeAfterSessionEnd_ = false;
     bool settingsSaved_ = false;  // the settings are saved at most once a run
     TWindowState pendingState_ = TWindowState::wsNormal;
     TBurstCollector burst_;

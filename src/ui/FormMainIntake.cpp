@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ChecksumVerify.h"
 #include "FolderScan.h"
 #include "FormMain.h"
 #include "Intake.h"
@@ -32,6 +33,14 @@ TScanControl& IntakeScans() {
     return scans;
 }
 
+void TFormMain::RunWindowIntake(const std::function<void(TFileList&)>& append,
+                                const std::function<void()>& startHash) {
+    RunIntake(*JobQueue, append, startHash,
+              // The kept check's entries are gone: Start must not judge the new
+              // paths against them, also before the new job starts.
+              [this] { verifyRun_.reset(); });
+}
+
 void TFormMain::AddFolder(const std::wstring& folder) {
     // The caller holds FileListLock, or no job can exist.
     ExpandFolder(folder, PlatformFileSystem(), IntakeScans(), AppendTo(JobQueue->FileList));
@@ -44,8 +53,7 @@ void TFormMain::WMDropFiles(HDROP drop) {
     const std::vector<std::wstring> paths = dropped.Paths();
     const TScanControl::TScope scope(scans);
     // FileListLock is held over every folder scan of the drop.
-    RunIntake(
-        *JobQueue,
+    RunWindowIntake(
         [&](TFileList& list) {
             QueueDroppedPaths(paths, PlatformFileSystem(), scans, AppendTo(list));
         },
@@ -62,9 +70,8 @@ void TFormMain::Btn_BrowseClick() {
     OpenDialog1.Filter = L"所有文件|*.*";
     if (!ExecuteOpenDialog(handle_, OpenDialog1, TOpenChoice::ManyNames) || scans.Aborted()) return;
     const std::vector<std::wstring> chosen = OpenDialog1.Files;
-    RunIntake(
-        *JobQueue, [&](TFileList& list) { list.insert(list.end(), chosen.begin(), chosen.end()); },
-        [this] { StartHash(); });
+    RunWindowIntake([&](TFileList& list) { list.insert(list.end(), chosen.begin(), chosen.end()); },
+                    [this] { StartHash(); });
 }
 
 void TFormMain::QueueCommandLine() {
@@ -75,8 +82,7 @@ void TFormMain::QueueCommandLine() {
     // FileList is new and no job exists yet; the common rule still applies,
     // so that a drop during the scan of a folder argument adds to the queue.
     bool start = false;
-    RunIntake(
-        *JobQueue,
+    RunWindowIntake(
         [&](TFileList& list) {
             start =
                 QueueCommandLineArguments(Arguments, PlatformFileSystem(), scans, AppendTo(list));

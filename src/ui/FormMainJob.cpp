@@ -6,7 +6,11 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "CheckViewMarks.h"
 #include "ChecksumVerify.h"
 #include "FormMain.h"
 #include "HashJob.h"
@@ -22,7 +26,7 @@ namespace {
 // synchronous calls, so everything here runs on the UI thread.
 class FormJobWindow final : public JobWindow {
   public:
-    explicit FormJobWindow(TFormMain& form) : form_(form) {}
+    FormJobWindow(TFormMain& form, TResultStyle style) : form_(form), style_(style) {}
 
     void DisableControls() override { form_.DisableControls(); }
     JobOptions ReadJobOptions() override {
@@ -39,12 +43,15 @@ class FormJobWindow final : public JobWindow {
         options.Upcase = form_.CB_Upcase.Checked();
         return options;
     }
-    void SynchronizeResult(const std::wstring& Result) override { form_.AppendResult(Result); }
+    void SynchronizeResult(const std::wstring& Result) override {
+        form_.AppendResult(Result, style_);
+    }
     void UpdateProgress(int position) override { form_.UpdateProgress(position); }
     void EnableControls() override { form_.EnableControls(); }
 
   private:
     TFormMain& form_;
+    const TResultStyle style_;
 };
 
 wchar_t LastViewCharacter(HWND view, LONG length) {
@@ -96,7 +103,8 @@ void TFormMain::CreateFileQueue() {
     JobQueue = std::make_unique<JobQueueState>();
     uiCalls_ = std::make_unique<UiCallQueue>(
         [hwnd = handle_] { ::PostMessageW(hwnd, WM_APP_UICALLS, 0, 0); });
-    jobWindow_ = std::make_unique<FormJobWindow>(*this);
+    jobWindow_ = std::make_unique<FormJobWindow>(*this, TResultStyle::Plain);
+    checkWindow_ = std::make_unique<FormJobWindow>(*this, TResultStyle::Check);
     jobPaint_.SetOwner(handle_);
 }
 
@@ -128,8 +136,10 @@ void TFormMain::StopHash() {
     if (!task) return;
     task->Cancel();
     // The job's last calls (its block, progress, EnableControls) need this
-    // thread; HashTask is emptied only after them.
-    while (JobRunning(*JobQueue)) {
+    // thread; HashTask is emptied only after them. The messages processed
+    // meanwhile must not free the queue (a close waits for this wait), and
+    // the queue is looked up again after them all the same.
+    while (JobQueue && JobRunning(*JobQueue)) {
         ProcessMessages();
         uiCalls_->RunPending();
     }
@@ -139,8 +149,8 @@ void TFormMain::SynchronizeResult(const std::wstring& Result) {
     uiCalls_->Call([this, text = Result] { AppendResult(text); });
 }
 
-void TFormMain::AppendResult(const std::wstring& Result) {
-    pendingResults_.push_back(Result);
+void TFormMain::AppendResult(const std::wstring& Result, TResultStyle style) {
+    pendingResults_.push_back({Result, style});
     // While a job runs the texts wait for the view's next paint and go in
     // together: under Wine an insertion costs milliseconds however short,
     // more than hashing a small file.
@@ -179,15 +189,14 @@ void TFormMain::InsertResults(std::size_t count) {
     viewEnd_ = {};
     // Each text starts on a line of its own and ends its last line.
     std::wstring insert;
+    std::vector<TMarkedSpan> marks;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::wstring& result = pendingResults_.front();
-        if (lastLineEmpty) {
-            insert += result;
-            insert += L"\r\n";
-        } else {
-            insert += L"\r\n";
-            insert += result;
-        }
+        const PendingResult& result = pendingResults_.front();
+        if (!lastLineEmpty) insert += L"\r\n";
+        if (result.Style == TResultStyle::Check)
+            AppendCheckBlockMarks(result.Text, insert.size(), marks);
+        insert += result.Text;
+        if (lastLineEmpty) insert += L"\r\n";
         lastLineEmpty = IsLineBreak(insert.back());
         pendingResults_.pop_front();
     }
@@ -196,9 +205,19 @@ void TFormMain::InsertResults(std::size_t count) {
     const bool paintLater = jobPaint_.HoldBack(view);
     if (!paintLater) ::SendMessageW(view, WM_SETREDRAW, FALSE, 0);
     MoveCaretToEnd(view, length);
-    SETTEXTEX how{ST_SELECTION | ST_KEEPUNDO, 1200};
-    ::SendMessageW(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
-                   reinterpret_cast<LPARAM>(insert.c_str()));
+    if (marks.empty()) {
+        SETTEXTEX how{ST_SELECTION | ST_KEEPUNDO, 1200};
+        ::SendMessageW(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
+                       reinterpret_cast<LPARAM>(insert.c_str()));
+    } else {
+        // The marks go in with the text, in the same one insertion: setting a
+        // format over a range afterwards would first have Wine's rich edit
+        // find each range's start from the beginning of the text.
+        const std::string rtf = MarkedTextRtf(insert, marks);
+        SETTEXTEX how{ST_SELECTION | ST_KEEPUNDO, CP_ACP};
+        ::SendMessageW(view, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
+                       reinterpret_cast<LPARAM>(rtf.c_str()));
+    }
     const LONG newLength = ViewTextLength(view, GTL_NUMCHARS);
     // The caret is just after the inserted text; no selection is left.
     CHARRANGE deselect{-1, -1};
@@ -209,7 +228,9 @@ void TFormMain::InsertResults(std::size_t count) {
         ::InvalidateRect(view, nullptr, TRUE);  // fails only for a bad handle
     }
     if (newLength != length + StoredLength(insert)) {
-        // A job would go on filling a view that takes nothing more.
+        // A job would go on filling a view that takes nothing more, and the
+        // texts still waiting would fail again, each with its own message.
+        pendingResults_.clear();
         if (TaskHandle task = RunningHashTask(*JobQueue)) task->Cancel();
         throw AppError(L"The result view cannot take more text");
     }
@@ -241,9 +262,18 @@ void TFormMain::DisableControls() {
 }
 
 void TFormMain::EnableControls() {
-    FlushResults();
+    // A view that refuses the last texts still gets the controls back, and
+    // the error box says why: raised into the job's call, the error would
+    // end the job without a word and leave the controls disabled.
+    std::optional<AppError> refused;
+    try {
+        FlushResults();
+    } catch (const AppError& error) {
+        refused = error;
+    }
     SetJobControls(/*jobRunning=*/false);
     jobPaint_.End();  // the job's last changes are painted by the next WM_PAINT
+    if (refused) ShowException(*refused);
 }
 
 void TFormMain::SetJobControls(bool jobRunning) {

@@ -3,14 +3,15 @@
 
 #include "FormMain.h"
 
-#include "IntakeScans.h"
 #include "JobQueueState.h"
 
 void TFormMain::Btn_StopClick() {
     if (Btn_Stop.Tag != 0) {
-        // Start: the whole last queue again, unless a job still runs or the
-        // window is closing (the close would have to wait for it).
-        if (!JobRunning(*JobQueue) && !IntakeScans().Closing()) StartLastJob();
+        // Start: the whole last queue again, unless a job still runs, an
+        // intake is still filling a new queue (a kept check would judge its
+        // paths against the list's entries), or the window is closing (the
+        // close would have to wait for the job).
+        if (CanStartJob()) StartLastJob();
         return;
     }
     TaskHandle task = RunningHashTask(*JobQueue);

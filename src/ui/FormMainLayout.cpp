@@ -115,7 +115,8 @@ void ConfigureResultView(HWND view, HFONT font) {
     // The view holds many megabytes of results; the control's default limit
     // is 32K characters.
     ::SendMessageW(view, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
-    ::SendMessageW(view, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+    // Rich text: a check's verdicts are coloured (CheckViewMarks.h).
+    ::SendMessageW(view, EM_SETTEXTMODE, TM_RICHTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
     ::SendMessageW(view, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ::SendMessageW(view, EM_SETZOOM, 0, 0);
     // Lines wrap at the view's width, although the view shows a horizontal

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <utility>
+
 #include "IntakeScans.h"
 #include "JobQueueState.h"
 #include "SettingsWindow.h"
@@ -70,6 +72,7 @@ void TFormMain::FormCreate() {
     // FileList and its lock FileListLock are created together here; nothing
     // can start an intake before the message loop runs.
     CreateFileQueue();
+    KeepViewCopiesPlain();
     ::DragAcceptFiles(handle_, TRUE);
     LetDropsReachAnElevatedWindow(handle_);
     MainUnit::TaskbarList = CreateTaskbarList();
@@ -87,6 +90,16 @@ void TFormMain::FormClose() {
 void TFormMain::EndSession() {
     // The process may end at any moment once this returns, without a close:
     // the job is stopped and the settings are saved now, as a close does.
+    // A close meanwhile would free the queue this waits on; it comes after.
+    if (endingSession_) return;
+    endingSession_ = true;
+    const ScopeGuard ended([this] {
+        endingSession_ = false;
+        if (std::exchange(closeAfterSessionEnd_, false)) {
+            // Fails only for a window already destroyed.
+            ::PostMessageW(handle_, WM_CLOSE, 0, 0);
+        }
+    });
     if (IntakeScans().DeferClose()) {
         // An intake is scanning with the queue's lock held, which the job may
         // be waiting for: the job is only asked to stop. The close follows

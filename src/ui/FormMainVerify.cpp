@@ -51,13 +51,13 @@ bool TFormMain::OverPlaceholderView(POINT screenPoint) const {
     return ::PtInRect(&view, screenPoint) != FALSE;
 }
 
-bool TFormMain::CanStartCheck() const {
+bool TFormMain::CanStartJob() const {
     const TScanControl& scans = IntakeScans();
     return JobQueue && !JobRunning(*JobQueue) && !scans.Scanning() && !scans.Closing();
 }
 
 void TFormMain::Pop_VerifyClick() {
-    if (!CanStartCheck()) return;
+    if (!CanStartJob()) return;
     TScanControl& scans = IntakeScans();
     // A close while the dialog is shown waits until it is gone.
     const TScanControl::TScope scope(scans);
@@ -65,7 +65,7 @@ void TFormMain::Pop_VerifyClick() {
     // The dialog ran messages: an intake may have started a job meanwhile.
     if (JobRunning(*JobQueue)) return;
     auto run = std::make_unique<ChecksumVerifyWindow>(
-        *jobWindow_,
+        *checkWindow_,
         LoadVerifyPlan(SystemJobPlatform(), OpenListDialog.FileName, AnsiCodePageToWide));
     {
         FileListGuard guard(JobQueue->FileListLock);

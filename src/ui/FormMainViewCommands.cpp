@@ -4,6 +4,7 @@
 #include "FormMain.h"
 
 // These need the declarations of <windows.h>, which FormMain.h brings.
+#include <commctrl.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -33,14 +34,14 @@ constexpr const wchar_t* kSaveInitialName = L"Hash校验结果";
 constexpr std::size_t kSavePieceChars = 1 << 20;
 constexpr std::size_t kWriteChunkBytes = 1 << 20;
 
-// The view's whole text as it stores it: one CR per line break.
-std::wstring ViewText(HWND view) {
-    const LONG length = ViewTextLength(view, GTL_NUMCHARS | GTL_PRECISE);
-    if (length == 0) return {};
+// At most `length` characters of the view's text as it stores it (one CR per
+// line break): all of it or the selection, as `flags` asks (GT_*).
+std::wstring ViewTextPart(HWND view, LONG length, DWORD flags) {
+    if (length <= 0) return {};
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     GETTEXTEX request{};
     request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    request.flags = GT_DEFAULT;
+    request.flags = flags;
     request.codepage = 1200;
     const LRESULT copied = ::SendMessageW(view, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
                                           reinterpret_cast<LPARAM>(text.data()));
@@ -48,10 +49,21 @@ std::wstring ViewText(HWND view) {
     return text;
 }
 
+// The view's whole text.
+std::wstring ViewText(HWND view) {
+    return ViewTextPart(view, ViewTextLength(view, GTL_NUMCHARS | GTL_PRECISE), GT_DEFAULT);
+}
+
 CHARRANGE ViewSelection(HWND view) {
     CHARRANGE selection{};
     ::SendMessageW(view, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     return selection;
+}
+
+// The selected text, without the view's marks.
+std::wstring ViewSelectedText(HWND view) {
+    const CHARRANGE selection = ViewSelection(view);
+    return ViewTextPart(view, selection.cpMax - selection.cpMin, GT_SELECTION);
 }
 
 // ---- Clipboard -------------------------------------------------------------
@@ -204,6 +216,27 @@ POINT KeyboardPopupPoint(HWND view) {
     return point;
 }
 
+// The view's own copy (its keys, WM_COPY) would put its marks on the
+// clipboard as rich text; the popup's plain copy runs instead.
+LRESULT CALLBACK PlainCopyView(HWND view, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR form) {
+    // A subclass leaves before its window is gone; the call fails only
+    // for a subclass that is not installed.
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(view, &PlainCopyView, 0);
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool copyKey = message == WM_KEYDOWN && control && ::GetKeyState(VK_SHIFT) >= 0 &&
+                         (wParam == 'C' || wParam == VK_INSERT);
+    if (message != WM_COPY && !copyKey) return ::DefSubclassProc(view, message, wParam, lParam);
+    auto& window = *reinterpret_cast<TFormMain*>(form);
+    try {
+        window.Pop_CopyClick();
+    } catch (const std::exception& error) {
+        // The view's procedure is no event handler of the window: shown here.
+        window.ShowException(error);
+    }
+    return 0;
+}
+
 // Lifts the view's read-only state while this lives.
 class WritableView {
   public:
@@ -219,6 +252,13 @@ class WritableView {
 };
 
 }  // namespace
+
+void TFormMain::KeepViewCopiesPlain() {
+    if (!::SetWindowSubclass(RichEdit1.Handle, &PlainCopyView, 0,
+                             reinterpret_cast<DWORD_PTR>(this))) {
+        throw AppError(L"Cannot subclass the result view");
+    }
+}
 
 void TFormMain::Btn_ComTextClick() {
     const std::wstring compare = Ed_ComText.Caption();
@@ -282,8 +322,7 @@ void TFormMain::RichEdit1ContextPopup(POINT screenPoint) {
     ::EnableMenuItem(menu, Pop_Copy.Id, state);
     ::EnableMenuItem(menu, Pop_Clear.Id, state);
     // One job at a time: a check waits until the running job has ended.
-    ::EnableMenuItem(menu, Pop_Verify.Id,
-                     MF_BYCOMMAND | (CanStartCheck() ? MF_ENABLED : MF_GRAYED));
+    ::EnableMenuItem(menu, Pop_Verify.Id, MF_BYCOMMAND | (CanStartJob() ? MF_ENABLED : MF_GRAYED));
     // The menu key sends (-1, -1) instead of a mouse position.
     if (screenPoint.x == -1 && screenPoint.y == -1) screenPoint = KeyboardPopupPoint(view);
     // The chosen item arrives as WM_COMMAND with its id; a menu that cannot
@@ -293,7 +332,9 @@ void TFormMain::RichEdit1ContextPopup(POINT screenPoint) {
 }
 
 void TFormMain::Pop_CopyClick() {
-    ::SendMessageW(RichEdit1.Handle, WM_COPY, 0, 0);
+    // Plain text, as the view's own copy would not give it: a check's colours
+    // are for the view only.
+    PutUnicodeTextOnClipboard(handle_, WithCrLfLineBreaks(ViewSelectedText(RichEdit1.Handle)));
 }
 
 void TFormMain::Pop_ClearClick() {

@@ -441,6 +441,25 @@ TEST_F(IntakeWindowTest, TheEndOfTheSessionDuringAScanSavesWithoutWaitingForTheJ
     EXPECT_TRUE(PumpUntil([&] { return form_->Handle() == nullptr; }, 60000));
 }
 
+TEST_F(IntakeWindowTest, ACloseWhileTheSessionEndWaitsForTheJobFollowsTheSessionEnd) {
+    OpenForm();
+    SetQueue({BigFile(L"big.bin", 4)});
+    form_->StartHash();
+    ASSERT_TRUE(Running());
+
+    // Served by the session end's wait for the stopped job, which goes on
+    // reading the queue afterwards.
+    ::PostMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+    ::SendMessageW(form_->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+
+    ASSERT_NE(form_->Handle(), nullptr) << "the close waits until the session end is done";
+    ASSERT_NE(JobQueue, nullptr);
+    EXPECT_FALSE(Running());
+    EXPECT_TRUE(ReadRawValue(HKEY_CURRENT_USER, kSettingsKeyPath, L"CalcTime").exists);
+    EXPECT_TRUE(PumpUntil([&] { return form_->Handle() == nullptr; }, 60000)) << "then it closes";
+    EXPECT_EQ(JobQueue, nullptr);
+}
+
 TEST_F(IntakeWindowTest, TheWindowStaysResponsiveWhileTwentyThousandFilesAreScanned) {
     OpenForm();
     constexpr int kFolders = 20;

@@ -92,22 +92,29 @@ TEST(IntakeRuleTest, AnIntakeInsideAnotherOnlyAppendsAndTheOuterOneStartsTheJob)
         queue.FileList = {L"/before"};
         if (c.jobRunning) queue.HashTask = SomeTask();
         std::vector<std::string> starts;
+        std::vector<std::string> replaced;
         RunIntake(
             queue,
             [&](TFileList& list) {
                 list.push_back(L"/scan/1");
                 RunIntake(
                     queue, [](TFileList& inner) { inner.push_back(L"/dropped"); },
-                    [&] { starts.push_back("inner"); });
+                    [&] { starts.push_back("inner"); }, [&] { replaced.push_back("inner"); });
                 list.push_back(L"/scan/2");
             },
-            [&] { starts.push_back("outer"); });
+            [&] { starts.push_back("outer"); },
+            [&] {
+                EXPECT_TRUE(queue.FileList.empty()) << "told after emptying the list";
+                replaced.push_back("outer");
+            });
         if (c.jobRunning) {
             EXPECT_EQ(queue.FileList, (TFileList{L"/before", L"/scan/1", L"/dropped", L"/scan/2"}));
             EXPECT_TRUE(starts.empty());
+            EXPECT_TRUE(replaced.empty());
         } else {
             EXPECT_EQ(queue.FileList, (TFileList{L"/scan/1", L"/dropped", L"/scan/2"}));
             EXPECT_EQ(starts, std::vector<std::string>{"outer"});
+            EXPECT_EQ(replaced, std::vector<std::string>{"outer"});
         }
         EXPECT_EQ(queue.IntakesRunning, 0);
     }

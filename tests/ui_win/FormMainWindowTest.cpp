@@ -288,7 +288,9 @@ TEST_F(MainWindowTest, ResultViewShowsTheCentredPlaceholder) {
     EXPECT_TRUE(style & WS_HSCROLL);
     EXPECT_FALSE(style & ES_AUTOHSCROLL) << "lines wrap at the view's width";
     EXPECT_TRUE(::GetWindowLongPtrW(view, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(::SendMessageW(view, EM_GETTEXTMODE, 0, 0) & TM_PLAINTEXT, TM_PLAINTEXT);
+    // Rich text inside, for a check's coloured verdicts; no rich text is read
+    // or written (copies and saves are plain text, the view takes no input).
+    EXPECT_EQ(::SendMessageW(view, EM_GETTEXTMODE, 0, 0) & TM_RICHTEXT, TM_RICHTEXT);
     EXPECT_GT(::SendMessageW(view, EM_GETLIMITTEXT, 0, 0), 64 * 1024 * 1024);
     PARAFORMAT2 paragraph{};
     paragraph.cbSize = sizeof(paragraph);

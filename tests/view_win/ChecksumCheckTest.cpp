@@ -1,6 +1,7 @@
 // Checking files against a checksum list from the view's popup menu, with
-// the open dialog driven as the user drives it: verdicts and summary,
-// Stop and Start during a check, and a list that cannot be opened.
+// the open dialog driven as the user drives it: verdicts and summary, their
+// colours, Stop and Start during a check and during a drop after it, and a
+// list that cannot be opened.
 
 #include "ViewFixture.h"  // first: it brings <windows.h>
 
@@ -19,6 +20,7 @@
 #include "JobQueueState.h"
 #include "UserDriver.h"
 #include "Utf8Text.h"
+#include "WinTestTree.h"
 
 namespace {
 
@@ -28,6 +30,45 @@ std::string Md5Hex(const std::string& content) {
     HashUpdate(context, content.data(), static_cast<std::int32_t>(content.size()));
     return WideToUtf8(HashFinal(context, false));
 }
+
+// A window of the test's own that notes, when a posted message reaches it,
+// whether a job runs.
+class JobLook {
+  public:
+    static constexpr int kNotLooked = -1;
+    static constexpr int kNoJob = 0;
+    static constexpr int kJobRuns = 1;
+
+    JobLook() {
+        WNDCLASSW cls{};
+        cls.lpfnWndProc = &Procedure;
+        cls.hInstance = ::GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"JobLook";
+        ::RegisterClassW(&cls);  // fails once the class exists, which is as good
+        window_ = ::CreateWindowW(L"JobLook", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  cls.hInstance, nullptr);
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen_));
+    }
+    ~JobLook() { ::DestroyWindow(window_); }
+    JobLook(const JobLook&) = delete;
+    JobLook& operator=(const JobLook&) = delete;
+
+    void Post() const { ::PostMessageW(window_, WM_APP, 0, 0); }
+    int Seen() const { return seen_; }
+
+  private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_APP) {
+            auto* seen = reinterpret_cast<int*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+            *seen = JobRunning(*JobQueue) ? kJobRuns : kNoJob;
+            return 0;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND window_ = nullptr;
+    int seen_ = kNotLooked;
+};
 
 class ChecksumCheckTest : public ViewFixture {
   protected:
@@ -85,6 +126,35 @@ class ChecksumCheckTest : public ViewFixture {
     bool WaitIdle() {
         return PumpUntil([&] { return !JobRunning(*JobQueue); }, 120000);
     }
+    // The format the view shows `part` of its text in (its first occurrence):
+    // read over a selection of it, as the user would select it.
+    CHARFORMAT2W FormatOf(const std::wstring& part) const {
+        const std::wstring text = ViewText();
+        const std::size_t at = text.find(part);
+        EXPECT_NE(at, std::wstring::npos) << WideToUtf8(part);
+        // The view stores each CR LF as one character.
+        LONG start = 0;
+        for (std::size_t i = 0; i < at; ++i) {
+            if (!(text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n')) ++start;
+        }
+        CHARRANGE range{start, start + static_cast<LONG>(part.size())};
+        ::SendMessageW(View(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        CHARFORMAT2W format{};
+        format.cbSize = sizeof(format);
+        ::SendMessageW(View(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        return format;
+    }
+    // The colour shown over all of `part`; -1 for the view's default colour.
+    COLORREF ColourOf(const std::wstring& part) const {
+        const CHARFORMAT2W format = FormatOf(part);
+        EXPECT_TRUE(format.dwMask & CFM_COLOR) << "one colour over " << WideToUtf8(part);
+        return (format.dwEffects & CFE_AUTOCOLOR) ? COLORREF(-1) : format.crTextColor;
+    }
+    bool BoldOver(const std::wstring& part) const {
+        const CHARFORMAT2W format = FormatOf(part);
+        EXPECT_TRUE(format.dwMask & CFM_BOLD) << WideToUtf8(part);
+        return (format.dwEffects & CFE_BOLD) != 0;
+    }
 
     wchar_t startFolder_[MAX_PATH] = {};
     ScratchFolder folder_{L"校验测试"};
@@ -119,6 +189,139 @@ TEST_F(ChecksumCheckTest, GoodChangedAndMissingFilesGiveThreeVerdictsAndTheSumma
     EXPECT_TRUE(form_->CB_Upcase.Enabled());
     EXPECT_EQ(form_->Btn_Stop.Caption(), L"开始(&R)");
     EXPECT_EQ(::SendMessageW(form_->ProgressBar.Handle, PBM_GETPOS, 0, 0), 100);
+}
+
+TEST_F(ChecksumCheckTest, VerdictsAreColouredTheSummaryBoldInTheViewOnly) {
+    const std::wstring good = In(L"好.txt");
+    const std::wstring changed = In(L"changed.bin");
+    WriteFileBytes(good, "abc");
+    WriteFileBytes(changed, "now different");
+    WriteFileBytes(In(L"sums.md5"),
+                   Md5Hex("abc") + " *\xE5\xA5\xBD.txt\r\nnot a checksum line\r\n" +
+                       Md5Hex("as published") + " *changed.bin\r\n" + Md5Hex("gone") +
+                       "  missing.txt\r\n" + Md5Hex("") + "  NUL\r\n");
+    CreateFilledForm(L"");
+    form_->CB_Upcase.SetChecked(false);
+    ASSERT_TRUE(CheckList(In(L"sums.md5")));
+    ASSERT_TRUE(WaitIdle());
+    // A hash job's block after the check.
+    form_->AppendResult(L"文件名称: later.txt\r\nMD5: 00\r\n");
+    const std::wstring plain = ViewText();
+    // The block of the device the check does not open: its two lines.
+    const std::size_t refusedAt = plain.find(L"未打开：");
+    ASSERT_NE(refusedAt, std::wstring::npos) << WideToUtf8(plain);
+    const std::size_t reasonAt = plain.find(L"\r\n", refusedAt) + 2;
+    const std::wstring refused = plain.substr(refusedAt, reasonAt - 2 - refusedAt);
+    const std::wstring reason = plain.substr(reasonAt, plain.find(L"\r\n", reasonAt) - reasonAt);
+
+    constexpr COLORREF kDefault = COLORREF(-1);
+    constexpr COLORREF kGreen = RGB(0, 128, 0);
+    constexpr COLORREF kRed = RGB(200, 0, 0);
+    const std::wstring summary = L"校验完成：共 4 个文件，1 个一致，1 个不一致，2 个无法读取";
+    const struct {
+        std::wstring Part;
+        COLORREF Colour;
+        bool Bold;
+    } expected[] = {
+        {L"文件名称: " + good, kDefault, false},
+        {L"MD5: " + Utf8ToWide(Md5Hex("abc")), kDefault, false},
+        {L"校验结果: 一致", kGreen, false},
+        {L"校验结果: 不一致 (应为 " + Utf8ToWide(Md5Hex("as published")) + L")", kRed, false},
+        {L"打开失败：" + In(L"missing.txt"), kRed, false},
+        {L"错误原因：", kDefault, false},
+        {refused, kRed, false},
+        {reason, kDefault, false},
+        {summary, kDefault, true},
+        {L"无法识别的行：1", kDefault, false},
+        {L"文件名称: later.txt", kDefault, false},
+    };
+    for (const auto& line : expected) {
+        SCOPED_TRACE(WideToUtf8(line.Part));
+        EXPECT_EQ(ColourOf(line.Part), line.Colour);
+        EXPECT_EQ(BoldOver(line.Part), line.Bold);
+    }
+    // Windows keeps a single format for all the text of a plain-text view,
+    // where Wine's rich edit takes marks all the same.
+    EXPECT_TRUE(::SendMessageW(View(), EM_GETTEXTMODE, 0, 0) & TM_RICHTEXT);
+    // The marks change nothing else: font and size are the view's own.
+    const CHARFORMAT2W name = FormatOf(L"文件名称: " + good);
+    for (const std::wstring& part : {std::wstring(L"校验结果: 一致"), summary}) {
+        const CHARFORMAT2W marked = FormatOf(part);
+        EXPECT_STREQ(marked.szFaceName, name.szFaceName);
+        EXPECT_EQ(marked.yHeight, name.yHeight);
+    }
+
+    // Copies carry the plain text only.
+    const UINT richText = ::RegisterClipboardFormatW(L"Rich Text Format");
+    Click(form_->Btn_Copy);
+    EXPECT_EQ(ClipboardText(), plain);
+    EXPECT_FALSE(::IsClipboardFormatAvailable(richText));
+    ASSERT_TRUE(WithPopupMenu([&] { PressMenuKey(); },
+                              [&](HWND) {
+                                  ChooseMenuItem(L'S');
+                                  return true;
+                              }));
+    ASSERT_TRUE(WithPopupMenu([&] { PressMenuKey(); },
+                              [&](HWND) {
+                                  ChooseMenuItem(L'C');
+                                  return true;
+                              }));
+    EXPECT_EQ(ClipboardText(), plain);
+    EXPECT_FALSE(::IsClipboardFormatAvailable(richText));
+    // The view's own copy key, with the selection still over everything.
+    SetClipboardText(L"before");
+    BYTE keys[256] = {};
+    ASSERT_TRUE(::GetKeyboardState(keys));
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    ::SendMessageW(View(), WM_KEYDOWN, 'C', 0);
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(ClipboardText(), plain);
+    EXPECT_FALSE(::IsClipboardFormatAvailable(richText));
+}
+
+TEST_F(ChecksumCheckTest, StartWhileADropAfterACheckIsScannedDoesNothing) {
+    WriteFileBytes(In(L"a.txt"), "abc");
+    WriteFileBytes(In(L"a.md5"), Md5Hex("abc") + "  a.txt\n");
+    folder_.MakeFolder(L"dropped");
+    constexpr int kDropped = 20;
+    for (int i = 0; i < kDropped; ++i) {
+        WriteFileBytes(In(L"dropped\\" + std::to_wstring(i) + L".txt"), "x");
+    }
+    CreateFilledForm(L"");
+    ASSERT_TRUE(CheckList(In(L"a.md5")));
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_EQ(form_->Btn_Stop.Caption(), L"开始(&R)");
+    Click(form_->Btn_Clear);
+
+    // Start, served by the message processing of the dropped folder's scan,
+    // and then a look at whether a job runs, still during the scan.
+    ::PostMessageW(form_->Handle(), WM_COMMAND, MAKEWPARAM(form_->Btn_Stop.Id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(form_->Btn_Stop.Handle));
+    const JobLook look;
+    look.Post();
+    ::SendMessageW(form_->Handle(), WM_DROPFILES,
+                   reinterpret_cast<WPARAM>(MakeDropHandle({In(L"dropped")})), 0);
+    EXPECT_EQ(look.Seen(), JobLook::kNoJob) << "Start waits until the scan has ended";
+    ASSERT_TRUE(WaitIdle());
+    const auto hashedOnce = [&] {
+        const std::wstring text = ViewText();
+        EXPECT_EQ(text.find(L"校验结果"), std::wstring::npos) << WideToUtf8(text);
+        EXPECT_EQ(text.find(L"校验完成"), std::wstring::npos);
+        for (int i = 0; i < kDropped; ++i) {
+            const std::wstring name =
+                L"文件名称: " + In(L"dropped\\" + std::to_wstring(i) + L".txt");
+            EXPECT_NE(text.find(name + L"\r\n"), std::wstring::npos) << i;
+        }
+    };
+    hashedOnce();
+
+    // The drop replaced the kept check: Start hashes the dropped files again.
+    Click(form_->Btn_Clear);
+    Click(form_->Btn_Stop);
+    ASSERT_TRUE(WaitIdle());
+    hashedOnce();
 }
 
 TEST_F(ChecksumCheckTest, PopupOverThePlaceholderOfANewWindowStartsACheck) {

@@ -1,12 +1,15 @@
 // The job's end in the view: the blocks still waiting for the paint timer go
 // in with one insertion, and the view's paint comes in a message of its own,
-// so that the window answers between the two.
+// so that the window answers between the two; a view that takes nothing more
+// still gives the controls back.
 
 #include "ViewFixture.h"  // first: it brings <windows.h>
 
 #include <commctrl.h>
 
 #include <string>
+
+#include "UserDriver.h"
 
 namespace {
 
@@ -16,6 +19,12 @@ class JobEndTest : public ViewFixture {
     static LRESULT CALLBACK CountInsertions(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR, DWORD_PTR counter) {
         if (message == EM_SETTEXTEX) ++*reinterpret_cast<int*>(counter);
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+    // A view that takes no more text: every insertion is refused.
+    static LRESULT CALLBACK RefuseInsertions(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam, UINT_PTR, DWORD_PTR) {
+        if (message == EM_SETTEXTEX) return 0;
         return ::DefSubclassProc(window, message, wParam, lParam);
     }
 };
@@ -43,6 +52,30 @@ TEST_F(JobEndTest, WaitingBlocksGoInAtOnceAndThePaintFollowsInItsOwnMessage) {
     Pump(200);
     EXPECT_FALSE(::GetUpdateRect(View(), &invalid, FALSE)) << "its WM_PAINT came";
     ::RemoveWindowSubclass(View(), &CountInsertions, 1);
+}
+
+TEST_F(JobEndTest, AViewThatTakesNoMoreTextAtTheEndGivesTheControlsBackAndSaysWhy) {
+    CreateFilledForm(L"");
+    ASSERT_TRUE(::SetWindowSubclass(View(), &RefuseInsertions, 2, 0));
+    form_->DisableControls();  // as a job starts
+    form_->AppendResult(L"文件名称: a.txt\r\n");
+    form_->AppendResult(L"文件名称: b.txt\r\n");
+
+    // The job's last call.
+    const SeenMessageBox box = AnswerMessageBox(form_->Handle(), [&] {
+        EXPECT_NO_THROW(form_->EnableControls()) << "nobody would show what the job's call raised";
+    });
+    EXPECT_EQ(box.Caption, kAppTitle);
+    EXPECT_EQ(box.Text, L"The result view cannot take more text");
+    EXPECT_EQ(form_->Btn_Stop.Caption(), L"开始(&R)");
+    EXPECT_EQ(form_->Btn_Stop.Tag, 1);
+    for (const TControl* control : {&form_->Btn_Clear, &form_->Btn_Copy, &form_->Btn_Save,
+                                    &form_->CB_MD5, &form_->CB_Upcase}) {
+        EXPECT_TRUE(control->Enabled()) << control->Name;
+    }
+    // The refused texts are dropped: the next flush has nothing to fail on.
+    form_->FlushResults();
+    ::RemoveWindowSubclass(View(), &RefuseInsertions, 2);
 }
 
 }  // namespace
