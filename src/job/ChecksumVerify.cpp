@@ -112,9 +112,10 @@ std::wstring FormatNotOpenedBlock(const std::wstring& path, const std::wstring& 
 
 std::wstring FormatVerifySummary(int files, int matching, int differing, int unreadable,
                                  int unrecognisedCount, const std::vector<int>& unrecognisedLines) {
-    std::wstring text = L"校验完成：共 " + std::to_wstring(files) + L" 个文件，" +
-                        std::to_wstring(matching) + L" 个一致，" + std::to_wstring(differing) +
-                        L" 个不一致，" + std::to_wstring(unreadable) + L" 个无法读取\r\n";
+    std::wstring text = std::wstring(kVerifySummaryLabel) + L"共 " + std::to_wstring(files) +
+                        L" 个文件，" + std::to_wstring(matching) + L" 个一致，" +
+                        std::to_wstring(differing) + L" 个不一致，" + std::to_wstring(unreadable) +
+                        L" 个无法读取\r\n";
     if (unrecognisedCount > 0) {
         text += L"无法识别的行：" + std::to_wstring(unrecognisedCount) + L"\r\n";
         text += L"无法识别的行号：";
@@ -198,10 +199,12 @@ std::wstring ChecksumVerifyWindow::VerdictBlock(const VerifyItem& item,
     AppendDigestLine(block, name, digest);
     if (InCase(digest, false) == item.Digest) {
         ++matching_;
-        block += L"校验结果: 一致\r\n";
+        block += kMatchVerdict;
+        block += L"\r\n";
     } else {
         ++differing_;
-        block += L"校验结果: 不一致 (应为 " + InCase(item.Digest, upperCase_) + L")\r\n";
+        block += kMismatchVerdict;
+        block += L" (应为 " + InCase(item.Digest, upperCase_) + L")\r\n";
     }
     return block;
 }
