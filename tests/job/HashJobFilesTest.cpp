@@ -34,8 +34,11 @@ struct Reference {
 class HashJobFilesTest : public ::testing::Test {
   protected:
     HashJobFilesTest() {
+        // Tests run in processes of their own at once, where an address
+        // may repeat: the folder's name is random.
         folder = fs::temp_directory_path() /
-                 ("varudodi-job-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+                 ("varudodi-job-" + std::to_string(std::random_device{}()) + "-" +
+                  std::to_string(std::random_device{}()));
         fs::create_directories(folder);
         job.platformInUse = &SystemJobPlatform();
         job.window.options = AllAlgorithms();
