@@ -16,10 +16,6 @@ wchar_t AsciiUpper(wchar_t c) {
     return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
 
-bool IsSeparator(wchar_t c) {
-    return c == L'\\' || c == L'/';
-}
-
 std::wstring WithExtendedPrefix(const std::wstring& full) {
     if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
@@ -30,14 +26,14 @@ std::wstring WithExtendedPrefix(const std::wstring& full) {
 std::optional<std::wstring> ReservedNameInFolder(const std::wstring& path,
                                                  const TFullPathOf& fullPathOf) {
     std::size_t nameStart = path.size();
-    while (nameStart > 0 && !IsSeparator(path[nameStart - 1])) --nameStart;
+    while (nameStart > 0 && !IsPathSeparator(path[nameStart - 1])) --nameStart;
     if (nameStart == 0 || !IsReservedDeviceName(std::wstring_view(path).substr(nameStart))) {
         return std::nullopt;
     }
     const std::optional<std::wstring> folder = fullPathOf(path.substr(0, nameStart));
     if (!folder || folder->empty() || HasOwnPrefix(*folder)) return std::nullopt;
     std::wstring full = *folder;
-    if (!IsSeparator(full.back())) full.push_back(L'\\');
+    if (!IsPathSeparator(full.back())) full.push_back(L'\\');
     full.append(path, nameStart, std::wstring::npos);
     return full;
 }

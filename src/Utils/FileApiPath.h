@@ -21,6 +21,11 @@ inline constexpr std::size_t kExtendedPathFrom = 260 - 12;
 // or nothing when it cannot be formed.
 using TFullPathOf = std::function<std::optional<std::wstring>(const std::wstring& path)>;
 
+// "\\" and "/" both separate the parts of a Windows path.
+inline bool IsPathSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
 // True when Windows takes a path ending in this name for a device: CON, PRN,
 // AUX, NUL, COM1 to COM9, LPT1 to LPT9 (also with the superscript digits
 // 1 to 3), CONIN$ and CONOUT$, in any case, with or without an extension

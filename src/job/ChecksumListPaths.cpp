@@ -7,10 +7,6 @@
 
 namespace {
 
-bool IsSeparator(wchar_t c) {
-    return c == L'\\' || c == L'/';
-}
-
 bool IsDriveLetter(wchar_t c) {
     return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
 }
@@ -21,7 +17,7 @@ bool HasDrive(std::wstring_view path) {
 
 // End of the part after `start` up to the next separator.
 std::size_t PartEnd(std::wstring_view path, std::size_t start) {
-    while (start < path.size() && !IsSeparator(path[start])) ++start;
+    while (start < path.size() && !IsPathSeparator(path[start])) ++start;
     return start;
 }
 
@@ -75,20 +71,20 @@ std::wstring WithBackslashes(std::wstring_view path) {
 // The list's folder with its closing separator.
 std::wstring_view FolderOf(std::wstring_view listPath) {
     std::size_t end = listPath.size();
-    while (end > 0 && !IsSeparator(listPath[end - 1])) --end;
+    while (end > 0 && !IsPathSeparator(listPath[end - 1])) --end;
     return listPath.substr(0, end);
 }
 
 bool SameCharacter(wchar_t a, wchar_t b) {
-    if (IsSeparator(a) && IsSeparator(b)) return true;
+    if (IsPathSeparator(a) && IsPathSeparator(b)) return true;
     return std::towlower(static_cast<std::wint_t>(a)) == std::towlower(static_cast<std::wint_t>(b));
 }
 
 }  // namespace
 
 bool IsAbsoluteListPath(std::wstring_view path) {
-    if (!path.empty() && IsSeparator(path[0])) return true;
-    return HasDrive(path) && path.size() > 2 && IsSeparator(path[2]);
+    if (!path.empty() && IsPathSeparator(path[0])) return true;
+    return HasDrive(path) && path.size() > 2 && IsPathSeparator(path[2]);
 }
 
 std::wstring ResolveEntryPath(std::wstring_view listPath, std::wstring_view name) {
@@ -121,22 +117,30 @@ std::wstring NameInList(std::wstring_view listPath, std::wstring_view path) {
     return relative;
 }
 
-bool IsNetworkPath(std::wstring_view path) {
-    const std::wstring resolved = WithBackslashes(path);
-    if (resolved.rfind(L"\\\\?\\", 0) == 0) {
-        std::wstring upper = resolved.substr(4, 4);
+namespace {
+
+// IsNetworkPath of a path whose separators are "\\" already.
+bool IsNetworkBackslashPath(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\", 0) == 0) {
+        std::wstring upper = path.substr(4, 4);
         for (wchar_t& c : upper)
             c = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
         return upper == L"UNC\\";
     }
     // "\\.\" names the local device namespace.
-    return resolved.rfind(L"\\\\", 0) == 0 && resolved.rfind(L"\\\\.\\", 0) != 0;
+    return path.rfind(L"\\\\", 0) == 0 && path.rfind(L"\\\\.\\", 0) != 0;
+}
+
+}  // namespace
+
+bool IsNetworkPath(std::wstring_view path) {
+    return IsNetworkBackslashPath(WithBackslashes(path));
 }
 
 EntryPathKind KindOfEntryPath(std::wstring_view path) {
     const std::wstring resolved = WithBackslashes(path);
     if (resolved.rfind(L"\\\\.\\", 0) == 0) return EntryPathKind::Device;
-    if (resolved.rfind(L"\\\\?\\", 0) == 0 && !IsNetworkPath(resolved) &&
+    if (resolved.rfind(L"\\\\?\\", 0) == 0 && !IsNetworkBackslashPath(resolved) &&
         !HasDrive(std::wstring_view(resolved).substr(4))) {
         return EntryPathKind::Device;
     }
@@ -146,5 +150,5 @@ EntryPathKind KindOfEntryPath(std::wstring_view path) {
             return EntryPathKind::Device;
         start = end + 1;
     }
-    return IsNetworkPath(resolved) ? EntryPathKind::Network : EntryPathKind::File;
+    return IsNetworkBackslashPath(resolved) ? EntryPathKind::Network : EntryPathKind::File;
 }

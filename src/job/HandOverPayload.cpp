@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
+#include "FileApiPath.h"
+
 namespace {
 
 constexpr std::size_t kCountBytes = 4;
-
-bool IsSeparator(wchar_t c) {
-    return c == L'\\' || c == L'/';
-}
 
 // On Windows wchar_t is one UTF-16 unit; elsewhere only the Basic
 // Multilingual Plane is one.
@@ -24,13 +22,13 @@ bool IsAcceptablePath(std::wstring_view path) {
 }  // namespace
 
 bool IsAbsoluteWindowsPath(std::wstring_view path) {
-    if (path.size() >= 3 && path[1] == L':' && IsSeparator(path[2])) {
+    if (path.size() >= 3 && path[1] == L':' && IsPathSeparator(path[2])) {
         const wchar_t drive = path[0];
         return (drive >= L'A' && drive <= L'Z') || (drive >= L'a' && drive <= L'z');
     }
     // "\\server\share" and "\\?\...", "\\.\...": two separators and a name.
-    return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
-           !IsSeparator(path[2]);
+    return path.size() >= 3 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]) &&
+           !IsPathSeparator(path[2]);
 }
 
 std::vector<std::uint8_t> EncodeHandOver(const std::vector<std::wstring>& paths) {
