@@ -97,7 +97,7 @@ wine_runs() {
     trap wine_env_cleanup EXIT
     wine_env_start_xvfb
     wine_env_prepare_prefix
-    wineserver -p || true  # kept running between the runs: its start is not the job's time
+    wine_env_keep_server || true  # kept running between the runs: its start is not the job's time
 
     # A copy of the program with every option on, kept apart from other runs.
     local app="$ROOT/build/many-app"

@@ -39,6 +39,7 @@ wine_env_init wine-test
 trap wine_env_cleanup EXIT
 wine_env_start_xvfb
 wine_env_prepare_prefix
+wine_env_keep_server
 # The Windows tests share one prefix and one display: run them one by one.
 jobs=1
 ((windows_built)) && run_tests windows

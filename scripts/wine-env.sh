@@ -3,6 +3,7 @@
 #   wine_env_init <prefix-name>   sets WINEPREFIX=build/<prefix-name> and the locale
 #   wine_env_start_xvfb           starts Xvfb on a free display number
 #   wine_env_prepare_prefix       creates the prefix on first use
+#   wine_env_keep_server          keeps this prefix's wineserver up until cleanup
 #   wine_env_cleanup              stops this prefix's wineserver and our Xvfb
 
 VARUDODI_ROOT=${VARUDODI_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
@@ -64,6 +65,13 @@ wine_env_prepare_prefix() {
     # Wine draws the frame and caption itself, also without a window manager.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
+}
+
+# By default the wineserver exits a few seconds after its last process; a
+# Wine process that starts while it is exiting can fail before it runs any
+# code. Runs of many short Wine processes keep one server up instead.
+wine_env_keep_server() {
+    wineserver -p
 }
 
 wine_env_cleanup() {
