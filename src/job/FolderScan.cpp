@@ -1,5 +1,9 @@
 #include "FolderScan.h"
 
+#include <optional>
+
+#include "StageTimes.h"
+
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -47,7 +51,10 @@ class TFolderExpansion {
     void Open(const std::optional<TFolderIdentity>& identity) {
         TOpenFolder folder{path_.size(), identity, nullptr};
         open_.push_back(std::move(folder));
-        open_.back().Subfolders = fileSystem_.List(path_, TScanPass::Subfolders);
+        {
+            const StageTimer timer(Stage::FolderScan);
+            open_.back().Subfolders = fileSystem_.List(path_, TScanPass::Subfolders);
+        }
     }
 
     bool IsOpen(const TFolderIdentity& identity) const {
@@ -89,7 +96,9 @@ class TFolderExpansion {
     }
 
     void AppendFiles(const std::wstring& folder) {
+        std::optional<StageTimer> timer(Stage::FolderScan);
         const auto listing = fileSystem_.List(folder, TScanPass::Files);
+        timer.reset();
         if (!listing) return;
         TListedEntry entry;
         while (listing->Next(entry)) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <span>
 #include <utility>
 
@@ -11,6 +12,7 @@
 #include "LocaleSettings.h"
 #include "ReportBlock.h"
 #include "ReportFields.h"
+#include "StageTimes.h"
 
 HashJob::HashJob(JobQueueState& queue, JobWindow& window, UiCallQueue& ui, JobPlatform& platform,
                  ThreadPool& pool)
@@ -91,38 +93,59 @@ HashJob::FileEnd HashJob::ProcessFile(const Task& self, ContentHasher& hasher) {
     std::wstring text;
 
     std::unique_ptr<JobFile> file;
-    if (const ErrorCode error = platform_.OpenFile(path, file); error != 0) {
+    ErrorCode openError = 0;
+    {
+        const StageTimer timer(Stage::Open);
+        openError = platform_.OpenFile(path, file);
+    }
+    if (const ErrorCode error = openError; error != 0) {
         ReportFailure(kOpenFailureLabel, path, error);
         return FileEnd::NextFile;
     }
     // From here the file is closed on every way out: by `file` when a
     // failure unwinds, explicitly where the order of events matters.
     std::int64_t size = 0;
-    if (const ErrorCode error = file->GetSize(size); error != 0) {
+    ErrorCode sizeError = 0;
+    {
+        const StageTimer timer(Stage::Size);
+        sizeError = file->GetSize(size);
+    }
+    if (const ErrorCode error = sizeError; error != 0) {
         ReportFailure(kSizeFailureLabel, path, error);
-        file.reset();
+        CloseFile(file);
         return FileEnd::NextFile;
     }
     nFileSize = size;
 
-    text = FormatFileNameLine(path, options_.Path);
+    {
+        const StageTimer timer(Stage::NameLine);
+        text = FormatFileNameLine(path, options_.Path);
+    }
     if (options_.Size) {
+        const StageTimer timer(Stage::SizeLine);
         text += FormatFileSizeLine(nFileSize);
     }
     if (options_.Ver) {
+        const StageTimer timer(Stage::VersionLine);
         text += FormatFileVersionLine(path, *file);
     }
     if (options_.Time) {
+        const StageTimer timer(Stage::TimeLine);
         text += FormatFileTimeLine(file->Handle());
     }
     if (!AnyCalc()) {
         ShowResult(std::move(text));
-        file.reset();
+        CloseFile(file);
         return FileEnd::NextFile;
     }
     const FileEnd end = HashOpenFile(self, hasher, path, *file, text);
-    file.reset();
+    CloseFile(file);
     return end;
+}
+
+void HashJob::CloseFile(std::unique_ptr<JobFile>& file) {
+    const StageTimer timer(Stage::Close);
+    file.reset();
 }
 
 HashJob::FileEnd HashJob::HashOpenFile(const Task& self, ContentHasher& hasher,
@@ -155,12 +178,14 @@ HashJob::FileEnd HashJob::HashContent(const Task& self, ContentHasher& hasher,
             selected[count++] = &algorithm.context;
         }
     }
+    std::optional<StageTimer> hashing(Stage::Hashing);
     const ContentResult result =
         hasher.Hash(file, std::span(selected.data(), count), self, [this](std::uint32_t bytes) {
             nProgressPos += bytes;
             NextFileQueued();  // FileCount as the progress sees it
             ShowChunkProgress();
         });
+    hashing.reset();
 
     if (result.end == ContentEnd::Cancelled) {
         DiscardContexts();
@@ -172,8 +197,12 @@ HashJob::FileEnd HashJob::HashContent(const Task& self, ContentHasher& hasher,
         ReportFailure(kReadFailureLabel, path, result.readError);
         return FileEnd::NextFile;
     }
-    AppendDigestLines(text);
+    {
+        const StageTimer timer(Stage::FinishContexts);
+        AppendDigestLines(text);
+    }
     if (options_.CalcTime) {
+        const StageTimer timer(Stage::CalcTimeLine);
         const std::uint32_t elapsed = platform_.TickCount() - startTick;  // wraps at 2^32
         // Both numbers of the line take the separator of one snapshot.
         const auto locale = platform_.LocaleSnapshot();
@@ -190,6 +219,7 @@ bool HashJob::AnyCalc() const {
 }
 
 void HashJob::BeginContexts() {
+    const StageTimer timer(Stage::BeginContexts);
     for (const Algorithm& algorithm : algorithms_) {
         if (algorithm.selected) {
             HashInit(algorithm.context, algorithm.id);
@@ -245,11 +275,13 @@ void HashJob::ReportFailure(const wchar_t* label, const std::wstring& path, Erro
 }
 
 void HashJob::ShowResult(std::wstring text) {
+    const StageTimer timer(Stage::BlockHandOver);
     CallUi([this, text = std::move(text)] { window_.SynchronizeResult(text); });
 }
 
 void HashJob::ShowFileProgress() {
     const std::int32_t position = FileProgressPosition(FileCount, iCount);
+    const StageTimer timer(Stage::ProgressHandOver);
     CallUi([this, position] { window_.UpdateProgress(position); });
 }
 
@@ -262,6 +294,7 @@ void HashJob::ShowChunkProgress() {
         heldPositions_.push_back(position);
         return;
     }
+    const StageTimer timer(Stage::ProgressHandOver);
     CallUi([this, position] { window_.UpdateProgress(position); });
 }
 

@@ -51,6 +51,7 @@ class HashJob {
     void ProcessQueue(const Task& self);
     bool NextFileQueued();  // re-reads FileCount under FileListLock
     FileEnd ProcessFile(const Task& self, ContentHasher& hasher);
+    void CloseFile(std::unique_ptr<JobFile>& file);
     FileEnd HashOpenFile(const Task& self, ContentHasher& hasher, const std::wstring& path,
                          JobFile& file, std::wstring& text);
     FileEnd HashContent(const Task& self, ContentHasher& hasher, const std::wstring& path,

@@ -122,6 +122,7 @@ class TFormMain {
     void SetTaskbarProgress(std::int64_t Pos);
     void DisableControls();
     void EnableControls();
+    void WriteStageTimes();
 
     // Intakes.
     void AddFolder(const std::wstring& folder);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "StageTimes.h"
+
 namespace {
 
 // The paints take at most about a quarter of the UI thread's time.
@@ -60,6 +62,7 @@ void ThrottledPaint::ReleaseHeld(bool paintNow) {
     const UINT how =
         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | (paintNow ? RDW_UPDATENOW : 0u);
     const double start = MillisecondsNow();
+    const StageTimer timer(Stage::Paint);
     // A paint that fails leaves the control to its next WM_PAINT.
     for (HWND control : held_) {
         ::SendMessageW(control, WM_SETREDRAW, TRUE, 0);
