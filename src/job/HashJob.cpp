@@ -62,14 +62,19 @@ void HashJob::ProcessQueue(const Task& self) {
     // Its chunk buffers are allocated at the first file that is read and
     // released when the job's walk of the list ends, however it ends.
     ContentHasher hasher(pool_, platform_);
-    while (NextFileQueued()) {
-        if (self.CancellationRequested()) {
-            return;
+    do {
+        while (NextFileQueued()) {
+            if (self.CancellationRequested()) {
+                return;
+            }
+            if (ProcessFile(self, hasher) == FileEnd::EndJob) {
+                return;
+            }
         }
-        if (ProcessFile(self, hasher) == FileEnd::EndJob) {
-            return;
-        }
-    }
+        // The blocks still travelling may start intakes (a check's list
+        // does); their paths belong to this walk of the queue.
+        ui_.WaitForPosted();
+    } while (NextFileQueued());
 }
 
 bool HashJob::NextFileQueued() {
@@ -276,26 +281,45 @@ void HashJob::ReportFailure(const wchar_t* label, const std::wstring& path, Erro
 
 void HashJob::ShowResult(std::wstring text) {
     const StageTimer timer(Stage::BlockHandOver);
-    CallUi([this, text = std::move(text)] { window_.SynchronizeResult(text); });
+    // Posted: the job opens the next file while the block travels. The
+    // procedure refers to the window, which outlives the job, never to the
+    // job itself.
+    ui_.Post([&window = window_, held = std::exchange(heldPositions_, {}),
+              text = std::move(text)] {
+        for (const std::int32_t position : held) window.UpdateProgress(position);
+        window.SynchronizeResult(text);
+    });
 }
 
 void HashJob::ShowFileProgress() {
     const std::int32_t position = FileProgressPosition(FileCount, iCount);
-    const StageTimer timer(Stage::ProgressHandOver);
-    CallUi([this, position] { window_.UpdateProgress(position); });
+    if (!HoldPosition(position)) return;
+    PostHeldPositions();
 }
 
 void HashJob::ShowChunkProgress() {
     const std::int32_t position = ChunkProgressPosition(FileCount, iCount, nFileSize, nProgressPos);
-    if (nProgressPos >= nFileSize) {
-        // The file's last chunk: its block follows in microseconds, and both
-        // go to the UI thread in one call, which costs more than hashing a
-        // small file.
-        heldPositions_.push_back(position);
-        return;
-    }
+    if (!HoldPosition(position)) return;
+    // The file's last chunk: its block follows in microseconds and takes
+    // the position along.
+    if (nProgressPos >= nFileSize) return;
+    PostHeldPositions();
+}
+
+bool HashJob::HoldPosition(std::int32_t position) {
+    // Many small files share one percent: the window is told only of a
+    // position it does not show yet.
+    if (position == lastPosition_) return false;
+    lastPosition_ = position;
+    heldPositions_.push_back(position);
+    return true;
+}
+
+void HashJob::PostHeldPositions() {
     const StageTimer timer(Stage::ProgressHandOver);
-    CallUi([this, position] { window_.UpdateProgress(position); });
+    ui_.Post([&window = window_, held = std::exchange(heldPositions_, {})] {
+        for (const std::int32_t position : held) window.UpdateProgress(position);
+    });
 }
 
 void HashJob::CallUi(std::function<void()> procedure) {

@@ -3,9 +3,10 @@
 // report blocks. It walks the queue by index, has every file's content read
 // in chunks of READ_CHUNK_SIZE bytes and hashed by the selected algorithms,
 // each at its own pace on the pool's threads (ContentHasher), and hands the
-// window one block per file, progress for every chunk all algorithms have
-// taken, and the control state changes, each through a synchronous call to
-// the UI thread.
+// window one block per file and progress for every chunk all algorithms have
+// taken, each posted to the UI thread (the job goes on while they travel,
+// and they arrive in order), and the control state changes, each through a
+// synchronous call.
 
 #include <array>
 #include <cstdint>
@@ -70,6 +71,10 @@ class HashJob {
     void CallUi(std::function<void()> procedure);
     void ShowFileProgress();
     void ShowChunkProgress();
+    // Holds a position to show unless the window was told of it last; true
+    // when held.
+    bool HoldPosition(std::int32_t position);
+    void PostHeldPositions();
     void ClearHashTask();
 
     JobQueueState& queue_;
@@ -107,6 +112,8 @@ class HashJob {
     // grew), shown in order by the next call to the UI thread, before what
     // that call shows.
     std::vector<std::int32_t> heldPositions_;
+    // The position the window was last told of (or is about to be).
+    std::int32_t lastPosition_ = -1;
     bool contextsBegun_ = false;
 };
 

@@ -1,6 +1,5 @@
 #include "UiCallQueue.h"
 
-#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <utility>
@@ -22,63 +21,133 @@ void UiCallQueue::Call(std::function<void()> procedure) {
         return;
     }
     PendingCall call{std::move(procedure), nullptr, false};
-    {
-        SyncGuard lock(mutex_);
-        queue_.push_back(&call);
-    }
-    try {
-        wake_();
-    } catch (...) {
-        // Not woken: withdraw the call, unless the UI thread has already
-        // taken it, in which case it runs and is waited for as usual.
-        SyncGuard lock(mutex_);
-        const auto queued = std::find(queue_.begin(), queue_.end(), &call);
-        if (queued != queue_.end()) {
-            queue_.erase(queued);
-            throw;
-        }
-    }
+    SyncLock lock(mutex_);
+    Enqueue(lock, Entry{&call, {}});
+    lock.unlock();
     const auto spinUntil = std::chrono::steady_clock::now() + kSpinBeforeSleep;
-    while (!call.done.load(std::memory_order_acquire) &&
-           std::chrono::steady_clock::now() < spinUntil) {
+    for (;;) {
+        lock.lock();
+        if (call.done || std::chrono::steady_clock::now() >= spinUntil) break;
+        lock.unlock();
         std::this_thread::yield();
     }
-    SyncLock lock(mutex_);
-    callDone_.wait(lock, [&call] { return call.done.load(std::memory_order_relaxed); });
+    progress_.wait(lock, [&call] { return call.done; });
     lock.unlock();
     if (call.failure) {
         std::rethrow_exception(call.failure);
     }
 }
 
+void UiCallQueue::Post(std::function<void()> procedure) {
+    if (OnUiThread()) {
+        procedure();
+        return;
+    }
+    SyncLock lock(mutex_);
+    RaisePostedFailure();
+    progress_.wait(lock, [this] { return postedWaiting_ < kMaxPosted; });
+    Enqueue(lock, Entry{nullptr, std::move(procedure)});
+    ++postedWaiting_;
+}
+
+void UiCallQueue::WaitForPosted() {
+    if (OnUiThread()) {
+        throw std::logic_error("WaitForPosted is for other threads");
+    }
+    SyncLock lock(mutex_);
+    progress_.wait(lock, [this] { return postedWaiting_ == 0; });
+    RaisePostedFailure();
+}
+
+void UiCallQueue::Enqueue(SyncLock& lock, Entry entry) {
+    queue_.push_back(std::move(entry));
+    const std::size_t number = enqueued_++;
+    if (woken_) return;
+    woken_ = true;
+    lock.unlock();
+    try {
+        wake_();
+    } catch (...) {
+        lock.lock();
+        woken_ = false;
+        // Not woken: withdraw the entry, unless the UI thread has already
+        // taken it, in which case it runs (and a call is waited for) as usual.
+        if (number >= taken_) {
+            queue_.erase(queue_.begin() + static_cast<std::ptrdiff_t>(number - taken_));
+            --enqueued_;
+            throw;
+        }
+        return;
+    }
+    lock.lock();
+}
+
+void UiCallQueue::RaisePostedFailure() {
+    if (postedFailure_) {
+        std::rethrow_exception(std::exchange(postedFailure_, nullptr));
+    }
+}
+
 std::size_t UiCallQueue::RunPending() {
+    return RunPending(std::chrono::microseconds::max());
+}
+
+std::size_t UiCallQueue::RunPending(std::chrono::microseconds budget) {
     if (!OnUiThread()) {
         throw std::logic_error("RunPending is for the UI thread");
     }
+    const auto start = std::chrono::steady_clock::now();
     std::size_t ran = 0;
     for (;;) {
-        PendingCall* call = nullptr;
+        Entry entry;
         {
-            SyncGuard lock(mutex_);
+            SyncLock lock(mutex_);
+            // What is queued from here on needs a wake of its own, unless
+            // this loop still finds it.
+            woken_ = false;
             if (queue_.empty()) {
                 return ran;
             }
-            call = queue_.front();
+            if (ran > 0 && std::chrono::steady_clock::now() - start >= budget) {
+                woken_ = true;
+                lock.unlock();
+                try {
+                    wake_();
+                } catch (...) {
+                    // The next procedure queued wakes the thread instead.
+                    SyncGuard relock(mutex_);
+                    woken_ = false;
+                }
+                return ran;
+            }
+            entry = std::move(queue_.front());
             queue_.pop_front();
+            ++taken_;
         }
+        std::exception_ptr failure;
         try {
-            call->procedure();
+            if (entry.call != nullptr) {
+                entry.call->procedure();
+            } else {
+                entry.posted();
+            }
         } catch (...) {
-            // Belongs to the caller, who raises it again.
-            call->failure = std::current_exception();
+            // Belongs to the caller or poster, who raises it again.
+            failure = std::current_exception();
         }
         {
             SyncGuard lock(mutex_);
-            call->done.store(true, std::memory_order_release);
+            if (entry.call != nullptr) {
+                entry.call->failure = failure;
+                entry.call->done = true;
+            } else {
+                --postedWaiting_;
+                if (failure && !postedFailure_) postedFailure_ = failure;
+            }
         }
-        // The caller's record may vanish as soon as it sees done; notify on
+        // A caller's record may vanish as soon as it sees done; notify on
         // the queue's own condition variable, never through the record.
-        callDone_.notify_all();
+        progress_.notify_all();
         ++ran;
     }
 }

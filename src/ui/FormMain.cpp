@@ -210,7 +210,7 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_APP_UICALLS:
-            if (uiCalls_) uiCalls_->RunPending();
+            if (uiCalls_) uiCalls_->RunPending(kUiCallsSlice);
             return 0;
         case WM_APP_FLUSHRESULTS:
             FlushResultsPiece();

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shobjidl.h>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -33,6 +34,13 @@ constexpr UINT WM_APP_FLUSHRESULTS = WM_APP + 2;
 // Under Wine an insertion into the view takes about half a millisecond per
 // block: a piece this large keeps the window answering within about 10 ms.
 constexpr std::size_t kResultsPerInsertion = 20;
+// Texts waiting for the view during a job beyond which they go in at once,
+// a piece at a time: the job then waits for the window instead of its texts
+// piling up.
+constexpr std::size_t kMaxPendingResults = 256;
+// How long the job's hand-overs may hold the UI thread before the window's
+// other messages get their turn.
+constexpr std::chrono::milliseconds kUiCallsSlice{30};
 // The timer that paints the view and the progress bar while a job runs.
 constexpr UINT_PTR kJobPaintTimer = 1;
 constexpr UINT kJobPaintIntervalMs = 50;

@@ -18,6 +18,7 @@
 #include "JobWindow.h"
 #include "StageTimes.h"
 #include "UiCallQueue.h"
+#include "Win32Check.h"
 
 std::unique_ptr<JobQueueState> JobQueue;
 
@@ -103,7 +104,9 @@ void RepaintNow(HWND control) {
 void TFormMain::CreateFileQueue() {
     JobQueue = std::make_unique<JobQueueState>();
     uiCalls_ = std::make_unique<UiCallQueue>(
-        [hwnd = handle_] { ::PostMessageW(hwnd, WM_APP_UICALLS, 0, 0); });
+        // A wake that cannot be posted (a full message queue) fails the job's
+        // hand-over rather than leave it waiting for a message never sent.
+        [hwnd = handle_] { CheckWin32(::PostMessageW(hwnd, WM_APP_UICALLS, 0, 0)); });
     jobWindow_ = std::make_unique<FormJobWindow>(*this, TResultStyle::Plain);
     checkWindow_ = std::make_unique<FormJobWindow>(*this, TResultStyle::Check);
     jobPaint_.SetOwner(handle_);
@@ -155,8 +158,11 @@ void TFormMain::AppendResult(const std::wstring& Result, TResultStyle style) {
     pendingResults_.push_back({Result, style});
     // While a job runs the texts wait for the view's next paint and go in
     // together: under Wine an insertion costs milliseconds however short,
-    // more than hashing a small file.
-    if (jobPaint_.HoldBack(RichEdit1.Handle)) return;
+    // more than hashing a small file. Too many waiting go in a piece at once.
+    if (jobPaint_.HoldBack(RichEdit1.Handle)) {
+        if (pendingResults_.size() >= kMaxPendingResults) FlushResults(kResultsPerInsertion);
+        return;
+    }
     FlushResults();
 }
 

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 #include "HashJob.h"
 #include "JobFakes.h"
@@ -63,15 +65,16 @@ TEST_F(HashJobTest, AFileThatCannotBeOpenedGetsAnOpenFailureBlockThenFileProgres
               std::vector<std::wstring>{L"打开失败：/missing\r\n错误原因：reason 2\r\n"});
 }
 
-TEST_F(HashJobTest, AFileThatCannotBeSizedIsClosedAfterItsFileProgress) {
+TEST_F(HashJobTest, AFileThatCannotBeSizedGetsASizeFailureBlockThenFileProgressAndIsClosed) {
     FakeFile fake = SizedFile(10);
     fake.sizeError = 87;
     job.platform.AddFile(L"/a", fake);
     job.Queue({L"/a"});
     job.RunJob();
-    EXPECT_EQ(job.log.Events(),
-              (Events{"disable", "open:/a", "size:/a", "result:" + Narrow(L"获取文件大小失败：/a"),
-                      "progress:100", "close:/a", "enable"}));
+    const Events events = job.log.Events();
+    EXPECT_EQ(WindowEvents(events),
+              (Events{"disable", "result:" + Narrow(L"获取文件大小失败：/a"), "progress:100", "enable"}));
+    EXPECT_EQ(FileEvents(events), (Events{"open:/a", "size:/a", "close:/a"}));
     EXPECT_EQ(job.window.results[0], L"获取文件大小失败：/a\r\n错误原因：reason 87\r\n");
 }
 
@@ -82,26 +85,59 @@ TEST_F(HashJobTest, WithNoAlgorithmTheDetailLinesAreTheBlockAndNothingIsRead) {
     job.platform.AddFile(L"/dir/a.txt", SizedFile(1000));
     job.Queue({L"/dir/a.txt"});
     job.RunJob();
-    EXPECT_EQ(job.log.Events(),
-              (Events{"disable", "open:/dir/a.txt", "size:/dir/a.txt",
-                      "result:" + Narrow(L"文件名称: /dir/a.txt"), "close:/dir/a.txt", "enable"}));
+    const Events events = job.log.Events();
+    EXPECT_EQ(WindowEvents(events),
+              (Events{"disable", "result:" + Narrow(L"文件名称: /dir/a.txt"), "enable"}));
+    EXPECT_EQ(FileEvents(events), (Events{"open:/dir/a.txt", "size:/dir/a.txt", "close:/dir/a.txt"}));
     EXPECT_EQ(job.window.results[0],
               FormatFileNameLine(L"/dir/a.txt", true) + FormatFileSizeLine(1000));
 }
 
-TEST_F(HashJobTest, AHashedFileGetsChunkProgressThenItsBlockThenIsClosed) {
+TEST_F(HashJobTest, AHashedFileGetsChunkProgressThenItsBlockAndIsClosed) {
     job.platform.AddFile(L"/a", SizedFile(kChunk + 10, 7));
     job.Queue({L"/a"});
     job.RunJob();
     const Events events = job.log.Events();
-    EXPECT_EQ(Without(events, "read:"),
-              (Events{"disable", "open:/a", "size:/a", "alloc", "progress:100", "progress:100",
-                      "result:" + Narrow(L"文件名称: /a"), "close:/a", "free", "enable"}));
+    // Both chunks show 100 (6553600 of 6553610 bytes rounds up): the window
+    // is told once.
+    EXPECT_EQ(WindowEvents(events),
+              (Events{"disable", "progress:100", "result:" + Narrow(L"文件名称: /a"), "enable"}));
+    EXPECT_EQ(Without(FileEvents(events), "read:"),
+              (Events{"open:/a", "size:/a", "alloc", "close:/a", "free"}));
     EXPECT_EQ(Only(events, "read:"), (Events{"read:/a:6553600", "read:/a:10"}));
     // Each chunk is read before it is shown as taken.
     EXPECT_LT(std::find(events.begin(), events.end(), "read:/a:10"),
               std::find(events.rbegin(), events.rend(), "progress:100").base());
     EXPECT_EQ(job.window.results[0], HashedBlock(L"/a", PatternDigests(kChunk + 10, 7, false)));
+}
+
+TEST_F(HashJobTest, TheNextFilesAreHashedWhileTheBlocksWaitForTheWindow) {
+    std::vector<std::wstring> paths;
+    std::vector<std::wstring> expected;
+    for (int i = 0; i < 5; ++i) {
+        paths.push_back(L"/f" + std::to_wstring(i));
+        const auto seed = static_cast<std::uint8_t>(i);
+        job.platform.AddFile(paths.back(), SizedFile(10 + i, seed));
+        expected.push_back(HashedBlock(paths.back(), PatternDigests(10 + i, seed, false)));
+    }
+    job.Queue(paths);
+    TaskHandle task = job.Start();
+    // The UI thread answers the job's first call (the options), then nothing.
+    while (job.log.Count("disable") == 0) {
+        job.ui.RunPending();
+        std::this_thread::yield();
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (job.log.Count("close:") < paths.size() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(job.log.Count("close:"), paths.size()) << "the job waited for the window";
+    EXPECT_TRUE(job.window.results.empty());
+    EXPECT_TRUE(JobRunning(job.queue));  // it ends only once the window has them all
+
+    job.PumpUntilIdle();
+    EXPECT_EQ(job.window.results, expected);
+    EXPECT_EQ(job.window.enableCalls, 1);
 }
 
 TEST_F(HashJobTest, CancellingInTheReadLoopEndsTheJobWithoutABlockForTheFile) {
@@ -160,7 +196,7 @@ TEST_F(HashJobTest, ReadsAndUpdatesAroundTheChunkSize) {
         std::size_t updates;
     };
     const Case cases[] = {
-        {0, 1, 0}, {1, 1, 1}, {kChunk - 1, 1, 1}, {kChunk, 2, 1}, {kChunk + 1, 2, 2}};
+        {0, 1, 0}, {1, 1, 1}, {kChunk - 1, 1, 1}, {kChunk, 2, 1}, {kChunk + 1, 2, 1}};
     for (const Case& c : cases) {
         JobHarness sized;
         sized.window.options = AllAlgorithms();
@@ -185,7 +221,7 @@ TEST_F(HashJobTest, AFileSizedZeroThatDeliversBytesShowsExactly100) {
     job.platform.AddFile(L"/next", SizedFile(1));
     job.Queue({L"/log", L"/next"});
     job.RunJob();
-    EXPECT_EQ(job.window.positions, (std::vector<int>{100, 100, 100}));
+    EXPECT_EQ(job.window.positions, (std::vector<int>{100}));  // shown once
     EXPECT_EQ(job.window.results[0], HashedBlock(L"/log", PatternDigests(grown.length, 0, false)));
 }
 
@@ -221,7 +257,9 @@ TEST_F(HashJobTest, CancellationIsHonouredBeforeEachFileWithNoAlgorithmSelected)
     for (const wchar_t* path : {L"/a", L"/b", L"/c"}) {
         job.platform.AddFile(path, SizedFile(10));
     }
-    job.window.onResult = [&](const std::wstring&) { RunningHashTask(job.queue)->Cancel(); };
+    // The request arrives while the first file is open: its block was under
+    // way and still appears; nothing after it is opened.
+    job.platform.onOpen = [&](const std::wstring&) { RunningHashTask(job.queue)->Cancel(); };
     job.Queue({L"/a", L"/b", L"/c"});
     job.RunJob();
     EXPECT_EQ(job.window.results.size(), 1u);
@@ -267,8 +305,12 @@ TEST_F(HashJobTest, AReadThatFailsPartWayGivesAReadFailureBlockInsteadOfDigests)
         const auto block =
             std::find(events.begin(), events.end(), "result:" + Narrow(L"读取失败：/disk/a"));
         ASSERT_NE(block, events.end());
-        EXPECT_EQ(*(block + 1), "progress:50");
-        EXPECT_EQ(*(block + 2), "close:/disk/a");
+        const Events window = WindowEvents(events);
+        const auto shown = std::find(window.begin(), window.end(), *block);
+        EXPECT_EQ(*(shown + 1), "progress:50");
+        const Events files = FileEvents(events);
+        EXPECT_EQ(*(std::find(files.begin(), files.end(), "read:/disk/a:failed") + 1),
+                  "close:/disk/a");
         // Nothing read after the failure; the buffers stay for the next file.
         EXPECT_EQ(Only(events, "read:/disk/a").back(), "read:/disk/a:failed");
         EXPECT_EQ(failed.log.Count("alloc"), 1u);
@@ -312,9 +354,9 @@ TEST_F(HashJobTest, TheChunkBuffersAreAllocatedOnceForTheWholeJob) {
 
 TEST_F(HashJobTest, AfterAFailedAllocationTheNextFileTriesAgain) {
     job.platform.allocationError = 8;
+    job.platform.allocationFailures = 1;
     job.platform.AddFile(L"/a", SizedFile(10, 1));
     job.platform.AddFile(L"/b", SizedFile(10, 2));
-    job.window.onResult = [&](const std::wstring&) { job.platform.allocationError = 0; };
     job.Queue({L"/a", L"/b"});
     job.RunJob();
     EXPECT_EQ(job.window.results,
@@ -353,9 +395,14 @@ TEST_F(HashJobTest, AFailingBlockEndsTheJobButTheControlsComeBack) {
     }
     job.window.onResult = [](const std::wstring&) { throw std::runtime_error("full"); };
     job.Queue({L"/a", L"/b"});
-    job.RunJob();
-    EXPECT_EQ(job.log.Count("open:"), 1u);
+    TaskHandle task = job.Start();
+    job.PumpUntilIdle();
+    task->WaitFinished();
+    // The failure reaches the job at its next hand-over or at the end of its
+    // walk, and ends it like a cancellation.
+    EXPECT_EQ(task->Status(), TaskStatus::Completed);
     EXPECT_EQ(job.window.enableCalls, 1);
+    EXPECT_EQ(job.log.Count("open:"), job.log.Count("close:"));
 }
 
 TEST_F(HashJobTest, AFailingEnableControlsStillEmptiesHashTask) {

@@ -14,6 +14,33 @@ void EventLog::Add(std::string event) {
     events_.push_back(std::move(event));
 }
 
+namespace {
+
+bool IsWindowEvent(const std::string& event) {
+    for (const char* prefix : {"disable", "enable", "progress:", "result:"}) {
+        if (event.rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::string> WindowEvents(const std::vector<std::string>& events) {
+    std::vector<std::string> kept;
+    for (const std::string& event : events) {
+        if (IsWindowEvent(event)) kept.push_back(event);
+    }
+    return kept;
+}
+
+std::vector<std::string> FileEvents(const std::vector<std::string>& events) {
+    std::vector<std::string> kept;
+    for (const std::string& event : events) {
+        if (!IsWindowEvent(event)) kept.push_back(event);
+    }
+    return kept;
+}
+
 std::vector<std::string> EventLog::Events() const {
     std::lock_guard lock(mutex_);
     return events_;
@@ -159,6 +186,7 @@ void FakeJobPlatform::AddFile(const std::wstring& path, FakeFile fake) {
 
 ErrorCode FakeJobPlatform::OpenFile(const std::wstring& path, std::unique_ptr<JobFile>& file) {
     log_.Add("open:" + Narrow(path));
+    if (onOpen) onOpen(path);
     FakeFile fake;
     {
         std::lock_guard lock(mutex_);
@@ -181,7 +209,8 @@ ErrorCode FakeJobPlatform::AllocateBuffer(std::size_t size, std::byte*& buffer) 
         log_.Add("alloc:threw");
         throw std::bad_alloc();
     }
-    if (allocationError != 0) {
+    if (allocationError != 0 && allocationFailures != 0) {
+        if (allocationFailures > 0) --allocationFailures;
         log_.Add("alloc:failed");
         return allocationError;
     }

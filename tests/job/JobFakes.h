@@ -21,6 +21,13 @@
 #include "UiCallQueue.h"
 
 // Everything the job did, in order, from both fakes.
+// The window's events (disable, progress, result, enable) and the files'
+// events (open, size, read, close, alloc, free) of a log. Each keeps its own
+// order; how the two interleave is not fixed, since a block travels to the
+// window while the job goes on with the next file.
+std::vector<std::string> WindowEvents(const std::vector<std::string>& events);
+std::vector<std::string> FileEvents(const std::vector<std::string>& events);
+
 class EventLog {
   public:
     void Add(std::string event);
@@ -73,12 +80,15 @@ class FakeJobPlatform final : public JobPlatform {
     static constexpr ErrorCode kMissingFileError = 2;
 
     ErrorCode allocationError = 0;
+    int allocationFailures = -1;  // allocations that fail with allocationError; -1: all
     bool allocationThrows = false;
     std::uint32_t firstTick = 0;
     std::uint32_t tickStep = 0;  // milliseconds between two TickCount calls
     // Runs on the job's thread after a read, with the path and the read's
     // number (from 0).
     std::function<void(const std::wstring&, int)> afterRead;
+    // Runs on the job's thread when it opens a path.
+    std::function<void(const std::wstring&)> onOpen;
     // Stands for the regional settings changing while the job runs.
     std::function<std::shared_ptr<const LocaleSettings>()> localeSnapshots;
 

@@ -59,9 +59,10 @@ TEST(ManyFilesJob, ProgressNeverGoesBackAndEndsAt100) {
     }
 }
 
-TEST(ManyFilesJob, ASmallFilesProgressAndBlockTakeOneCallToTheUiThread) {
-    // Each call is a thread hand-over; for a file of one chunk it costs more
-    // than the hashing. Files that grow or fail still show each update.
+TEST(ManyFilesJob, ASmallFilesProgressAndBlockTakeOneHandOverToTheUiThread) {
+    // Each hand-over costs the UI thread a wake-up; for a file of one chunk
+    // that is more than the hashing. Files that grow or fail still show each
+    // update.
     JobHarness job;
     job.window.options = AllAlgorithms();
     std::vector<std::wstring> paths;
@@ -75,7 +76,7 @@ TEST(ManyFilesJob, ASmallFilesProgressAndBlockTakeOneCallToTheUiThread) {
     EXPECT_EQ(job.window.positions.size(), paths.size());
     ASSERT_EQ(job.window.results.size(), paths.size());
     // The progress still comes before the file's block.
-    const auto events = job.log.Events();
+    const auto events = WindowEvents(job.log.Events());
     for (std::size_t i = 0; i + 1 < events.size(); ++i) {
         if (events[i].rfind("result:", 0) == 0) {
             ASSERT_GT(i, 0u);

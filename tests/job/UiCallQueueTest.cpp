@@ -89,10 +89,9 @@ TEST(UiCallQueueTest, ACallRunWhileTheUiThreadServesCallsIsServedToo) {
 
     auto first = std::async(std::launch::async, [&] {
         ui.Call([&] {
-            while (wakes < 2) {
+            while (ui.RunPending() == 0) {  // nested: runs the second call
                 std::this_thread::yield();
             }
-            ui.RunPending();  // nested: runs the second call
             order.push_back(1);
         });
     });
@@ -114,6 +113,136 @@ TEST(UiCallQueueTest, ACallThatCannotWakeTheUiThreadIsWithdrawn) {
     EXPECT_THROW(caller.get(), std::runtime_error);
     EXPECT_EQ(ui.RunPending(), 0u);
     EXPECT_FALSE(ran);
+}
+
+TEST(UiCallQueueTest, PostsReturnAtOnceShareOneWakeAndRunInOrderWithCalls) {
+    std::atomic<int> wakes{0};
+    UiCallQueue ui([&] { ++wakes; });
+    std::vector<std::string> order;  // touched on the UI thread only
+    std::promise<void> posted;
+    auto poster = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 3; ++i) {
+            ui.Post([&order, i] { order.push_back("post " + std::to_string(i)); });
+        }
+        posted.set_value();
+        ui.Call([&order] { order.push_back("call"); });
+    });
+    // Nothing served yet, and the poster is past its posts.
+    posted.get_future().wait();
+    EXPECT_TRUE(order.empty());
+    EXPECT_EQ(wakes, 1);  // the UI thread had not run the queue since the first
+
+    ServeUntil(ui, poster);
+    poster.get();
+    EXPECT_EQ(order, (std::vector<std::string>{"post 0", "post 1", "post 2", "call"}));
+}
+
+TEST(UiCallQueueTest, PostWaitsOnceTheUiThreadHasFallenTooFarBehind) {
+    UiCallQueue ui([] {});
+    std::atomic<std::size_t> returned{0};
+    auto poster = std::async(std::launch::async, [&] {
+        for (std::size_t i = 0; i <= UiCallQueue::kMaxPosted; ++i) {
+            ui.Post([] {});
+            ++returned;
+        }
+    });
+    while (returned < UiCallQueue::kMaxPosted) {
+        std::this_thread::yield();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(returned, UiCallQueue::kMaxPosted);  // the last one waits
+
+    ServeUntil(ui, poster);
+    poster.get();
+    EXPECT_EQ(returned, UiCallQueue::kMaxPosted + 1);
+}
+
+TEST(UiCallQueueTest, APostedFailureIsRaisedOnceInThePostersNextHandOver) {
+    UiCallQueue ui([] {});
+    int ranAfter = 0;
+    std::promise<void> failed;
+    auto poster = std::async(std::launch::async, [&] {
+        ui.Post([] { throw std::length_error("no room for the block"); });
+        failed.get_future().wait();  // the UI thread has run it
+        std::string raised = "nothing raised";
+        try {
+            ui.Post([&] { ++ranAfter; });
+        } catch (const std::length_error& error) {
+            raised = error.what();
+        }
+        ui.Call([&] { ++ranAfter; });  // raised once only
+        return raised;
+    });
+    while (ui.RunPending() == 0) {
+        std::this_thread::yield();
+    }
+    failed.set_value();
+    ServeUntil(ui, poster);
+    EXPECT_EQ(poster.get(), "no room for the block");
+    EXPECT_EQ(ranAfter, 1);  // the refused post never ran; the call did
+}
+
+TEST(UiCallQueueTest, WaitForPostedReturnsOnceEveryPostHasRunAndRaisesTheirFailure) {
+    UiCallQueue ui([] {});
+    std::vector<int> order;  // touched on the UI thread only
+    auto poster = std::async(std::launch::async, [&] {
+        ui.Post([&] { order.push_back(1); });
+        ui.Post([] { throw std::length_error("no room for the block"); });
+        ui.Post([&] { order.push_back(3); });
+        try {
+            ui.WaitForPosted();
+        } catch (const std::length_error&) {
+            ui.WaitForPosted();  // raised once
+            return true;
+        }
+        return false;
+    });
+    ServeUntil(ui, poster);
+    EXPECT_TRUE(poster.get());
+    EXPECT_EQ(order, (std::vector<int>{1, 3}));
+    EXPECT_THROW(ui.WaitForPosted(), std::logic_error);  // the UI thread would wait for itself
+}
+
+TEST(UiCallQueueTest, APostThatCannotWakeTheUiThreadIsWithdrawn) {
+    UiCallQueue ui([] { throw std::runtime_error("message queue full"); });
+    bool ran = false;
+    auto poster = std::async(std::launch::async, [&] { ui.Post([&] { ran = true; }); });
+    EXPECT_THROW(poster.get(), std::runtime_error);
+    EXPECT_EQ(ui.RunPending(), 0u);
+    EXPECT_FALSE(ran);
+}
+
+TEST(UiCallQueueTest, OnTheUiThreadAPostRunsAtOnce) {
+    int wakes = 0;
+    UiCallQueue ui([&] { ++wakes; });
+    int ran = 0;
+    ui.Post([&] { ++ran; });
+    EXPECT_EQ(ran, 1);
+    EXPECT_EQ(wakes, 0);
+}
+
+TEST(UiCallQueueTest, ABudgetedRunLeavesTheRestToTheNextWake) {
+    std::atomic<int> wakes{0};
+    UiCallQueue ui([&] { ++wakes; });
+    std::vector<int> order;
+    auto poster = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 3; ++i) {
+            ui.Post([&order, i] {
+                order.push_back(i);
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            });
+        }
+    });
+    poster.get();
+    EXPECT_EQ(wakes, 1);
+    // Each run takes one procedure at least, then finds its budget spent.
+    EXPECT_EQ(ui.RunPending(std::chrono::microseconds(1)), 1u);
+    EXPECT_EQ(wakes, 2);
+    EXPECT_EQ(ui.RunPending(std::chrono::microseconds(1)), 1u);
+    EXPECT_EQ(ui.RunPending(std::chrono::microseconds(1)), 1u);
+    EXPECT_EQ(ui.RunPending(std::chrono::microseconds(1)), 0u);
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(wakes, 3);
 }
 
 TEST(UiCallQueueTest, RunPendingIsRefusedOffTheUiThread) {
