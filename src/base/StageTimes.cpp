@@ -11,10 +11,24 @@ namespace {
 constexpr std::size_t kStages = static_cast<std::size_t>(Stage::Count);
 
 constexpr std::array<const char*, kStages> kStageNames{
-    "folder scan",   "open",           "size",           "name line",     "size line",
-    "version line",  "time line",      "begin contexts", "hashing",       "finish contexts",
-    "calc time line", "close",         "block hand-over", "progress hand-over",
-    "window block",  "view insertion", "progress bar",   "paint",
+    "folder scan",
+    "open",
+    "size",
+    "name line",
+    "size line",
+    "version line",
+    "time line",
+    "begin contexts",
+    "hashing",
+    "finish contexts",
+    "calc time line",
+    "close",
+    "block hand-over",
+    "progress hand-over",
+    "window block",
+    "view insertion",
+    "progress bar",
+    "paint",
 };
 
 struct StageTotal {

@@ -7,10 +7,10 @@
 #include <string>
 
 enum class Stage : unsigned {
-    FolderScan,      // the intake's walk of a folder, per folder
-    Open,            // opening the file
-    Size,            // asking its size
-    NameLine,        // the detail lines, each
+    FolderScan,  // the intake's walk of a folder, per folder
+    Open,        // opening the file
+    Size,        // asking its size
+    NameLine,    // the detail lines, each
     SizeLine,
     VersionLine,
     TimeLine,
@@ -18,13 +18,13 @@ enum class Stage : unsigned {
     Hashing,         // reading and hashing the content
     FinishContexts,  // the digests finished and their lines written
     CalcTimeLine,
-    Close,           // closing the file
-    BlockHandOver,   // the job handing a block (and progress) to the window
+    Close,          // closing the file
+    BlockHandOver,  // the job handing a block (and progress) to the window
     ProgressHandOver,
-    WindowBlock,     // the window taking a block (UI thread)
-    ViewInsertion,   // texts going into the view (UI thread)
-    ProgressBar,     // progress bar and taskbar (UI thread)
-    Paint,           // the paint timer's paints (UI thread)
+    WindowBlock,    // the window taking a block (UI thread)
+    ViewInsertion,  // texts going into the view (UI thread)
+    ProgressBar,    // progress bar and taskbar (UI thread)
+    Paint,          // the paint timer's paints (UI thread)
     Count
 };
 
@@ -33,8 +33,7 @@ enum class Stage : unsigned {
 
 class StageTimer {
   public:
-    explicit StageTimer(Stage stage)
-        : stage_(stage), start_(std::chrono::steady_clock::now()) {}
+    explicit StageTimer(Stage stage) : stage_(stage), start_(std::chrono::steady_clock::now()) {}
     ~StageTimer();
     StageTimer(const StageTimer&) = delete;
     StageTimer& operator=(const StageTimer&) = delete;

@@ -284,8 +284,7 @@ void HashJob::ShowResult(std::wstring text) {
     // Posted: the job opens the next file while the block travels. The
     // procedure refers to the window, which outlives the job, never to the
     // job itself.
-    ui_.Post([&window = window_, held = std::exchange(heldPositions_, {}),
-              text = std::move(text)] {
+    ui_.Post([&window = window_, held = std::exchange(heldPositions_, {}), text = std::move(text)] {
         for (const std::int32_t position : held) window.UpdateProgress(position);
         window.SynchronizeResult(text);
     });

@@ -108,7 +108,8 @@ std::size_t UiCallQueue::RunPending(std::chrono::microseconds budget) {
             if (queue_.empty()) {
                 return ran;
             }
-            if (ran > 0 && std::chrono::steady_clock::now() - start >= budget) {
+            if (ran > 0 && std::chrono::duration_cast<std::chrono::microseconds>(
+                               std::chrono::steady_clock::now() - start) >= budget) {
                 woken_ = true;
                 lock.unlock();
                 try {

@@ -299,7 +299,8 @@ void TFormMain::WriteStageTimes() {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     // A benchmark's aid: a file that cannot be written leaves its table out.
-    if (file) ::WriteFile(file.Get(), table.data(), static_cast<DWORD>(table.size()), &written, nullptr);
+    if (file)
+        ::WriteFile(file.Get(), table.data(), static_cast<DWORD>(table.size()), &written, nullptr);
 }
 
 void TFormMain::SetJobControls(bool jobRunning) {

@@ -72,8 +72,8 @@ TEST_F(HashJobTest, AFileThatCannotBeSizedGetsASizeFailureBlockThenFileProgressA
     job.Queue({L"/a"});
     job.RunJob();
     const Events events = job.log.Events();
-    EXPECT_EQ(WindowEvents(events),
-              (Events{"disable", "result:" + Narrow(L"获取文件大小失败：/a"), "progress:100", "enable"}));
+    EXPECT_EQ(WindowEvents(events), (Events{"disable", "result:" + Narrow(L"获取文件大小失败：/a"),
+                                            "progress:100", "enable"}));
     EXPECT_EQ(FileEvents(events), (Events{"open:/a", "size:/a", "close:/a"}));
     EXPECT_EQ(job.window.results[0], L"获取文件大小失败：/a\r\n错误原因：reason 87\r\n");
 }
@@ -88,7 +88,8 @@ TEST_F(HashJobTest, WithNoAlgorithmTheDetailLinesAreTheBlockAndNothingIsRead) {
     const Events events = job.log.Events();
     EXPECT_EQ(WindowEvents(events),
               (Events{"disable", "result:" + Narrow(L"文件名称: /dir/a.txt"), "enable"}));
-    EXPECT_EQ(FileEvents(events), (Events{"open:/dir/a.txt", "size:/dir/a.txt", "close:/dir/a.txt"}));
+    EXPECT_EQ(FileEvents(events),
+              (Events{"open:/dir/a.txt", "size:/dir/a.txt", "close:/dir/a.txt"}));
     EXPECT_EQ(job.window.results[0],
               FormatFileNameLine(L"/dir/a.txt", true) + FormatFileSizeLine(1000));
 }
