@@ -211,6 +211,7 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_APP_UICALLS:
             if (uiCalls_) uiCalls_->RunPending(kUiCallsSlice);
+            if (jobPaint_.Due()) PaintJobChanges();
             return 0;
         case WM_APP_FLUSHRESULTS:
             FlushResultsPiece();
@@ -223,8 +224,10 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 EndCollecting();
                 return 0;
             }
-            if (wParam == kJobPaintTimer) FlushResultsPiece();
-            if (jobPaint_.OnTimer(wParam)) return 0;
+            if (wParam == kJobPaintTimer) {
+                PaintJobChanges();
+                return 0;
+            }
             break;
         case WM_SETTINGCHANGE:
             if (lParam && IsRegionalSettingsChange(reinterpret_cast<const wchar_t*>(lParam))) {

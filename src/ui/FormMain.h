@@ -131,6 +131,9 @@ class TFormMain {
     void DisableControls();
     void EnableControls();
     void WriteStageTimes();
+    // The paint timer's turn: a piece of the waiting texts into the view,
+    // then the held-back controls painted.
+    void PaintJobChanges();
 
     // Intakes.
     void AddFolder(const std::wstring& folder);

@@ -166,6 +166,11 @@ void TFormMain::AppendResult(const std::wstring& Result, TResultStyle style) {
     FlushResults();
 }
 
+void TFormMain::PaintJobChanges() {
+    FlushResultsPiece();
+    jobPaint_.OnTimer(kJobPaintTimer);
+}
+
 void TFormMain::FlushResultsPiece() {
     FlushResults(kResultsPerInsertion);
     // The rest follows once the messages queued meanwhile have had their turn.

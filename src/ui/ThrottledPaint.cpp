@@ -37,6 +37,7 @@ bool ThrottledPaint::HoldBack(HWND control) {
     if (!timerArmed_ && owner_) {
         const UINT pause = std::max(intervalMs_, kPauseToPaint * lastPaintMs_);
         timerArmed_ = ::SetTimer(owner_, timerId_, pause, nullptr) != 0;
+        dueTick_ = ::GetTickCount64() + pause;
         // Without a timer nothing would paint the change later.
         if (!timerArmed_) {
             ReleaseHeld(/*paintNow=*/true);

@@ -36,6 +36,11 @@ class ThrottledPaint {
     // the held-back controls.
     bool OnTimer(UINT_PTR timerId);
 
+    // True when the timer's pause has passed. WM_TIMER comes only when no
+    // other message waits: a window busy with a job's hand-overs asks this
+    // between them and paints when due, instead of never.
+    bool Due() const { return timerArmed_ && ::GetTickCount64() >= dueTick_; }
+
   private:
     // Switches the held-back controls' redraw on and has them painted: at
     // once, or by their next WM_PAINT.
@@ -49,5 +54,6 @@ class ThrottledPaint {
     HWND owner_ = nullptr;
     bool throttling_ = false;
     bool timerArmed_ = false;
+    ULONGLONG dueTick_ = 0;  // when the armed timer's pause ends
     std::vector<HWND> held_;
 };

@@ -7,12 +7,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "JobQueueState.h"
+#include "UiCallQueue.h"
 
 namespace {
 
@@ -73,6 +77,44 @@ TEST_F(ManyFilesInWindowTest, EveryBlockOnceInQueueOrder) {
         ASSERT_EQ(lines[3 * i + 2], L"") << "block " << i;
     }
     EXPECT_EQ(::SendMessageW(form_->ProgressBar.Handle, PBM_GETPOS, 0, 0), 100);
+}
+
+LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR paints) {
+    if (message == WM_PAINT) ++*reinterpret_cast<std::atomic<int>*>(paints);
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(ManyFilesInWindowTest, TheBarIsPaintedWhileHandOversKeepTheWindowBusy) {
+    // A job of small files hands its texts over faster than the view takes
+    // them: the window's queue is never empty, so WM_TIMER never comes.
+    CreateForm();
+    std::atomic<int> paints{0};
+    HWND bar = form_->ProgressBar.Handle;
+    ASSERT_TRUE(::SetWindowSubclass(bar, CountPaints, 1, reinterpret_cast<DWORD_PTR>(&paints)));
+    form_->DisableControls();  // as a job does: the bar's paints wait for the timer
+    std::atomic<bool> stop{false};
+    std::atomic<bool> finished{false};
+    std::thread job([&] {
+        for (int step = 0; !stop; ++step) {
+            form_->UiCalls().Post([this, step] {
+                form_->UpdateProgress(step % 100);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            });
+        }
+        finished = true;
+    });
+    Pump(100);
+    paints = 0;
+    Pump(1500);
+    const int painted = paints;
+    stop = true;
+    EXPECT_TRUE(PumpUntil([&] { return finished.load(); }));
+    job.join();
+    form_->UiCalls().RunPending();
+    form_->EnableControls();
+    ::RemoveWindowSubclass(bar, CountPaints, 1);
+    EXPECT_GE(painted, 5) << "painted " << painted << " times in 1.5 s";
 }
 
 }  // namespace
