@@ -39,18 +39,20 @@ class Win32JobFile final : public JobFile {
 
     ErrorCode Read(void* buffer, std::uint32_t size, std::uint32_t& bytesRead) override {
         bytesRead = 0;
-        if (pointerMoved_) {
-            // Back to where the reads stopped; should that fail, the read
-            // fails with it rather than hash the file from elsewhere.
-            LARGE_INTEGER position{};
-            position.QuadPart = static_cast<LONGLONG>(position_);
-            if (!::SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) {
+        DWORD read = 0;
+        if (IsDiskFile()) {
+            // A disk file is read at the offset where the reads stopped, so
+            // that the version lookup's reads in between need no seek back.
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(position_);
+            at.OffsetHigh = static_cast<DWORD>(position_ >> 32);
+            // Read at an offset, a synchronous handle reports the end of the
+            // file as a failure with ERROR_HANDLE_EOF instead of 0 bytes.
+            if (!::ReadFile(handle_.Get(), buffer, size, &read, &at) &&
+                ::GetLastError() != ERROR_HANDLE_EOF) {
                 return FailureCode();
             }
-            pointerMoved_ = false;
-        }
-        DWORD read = 0;
-        if (!::ReadFile(handle_.Get(), buffer, size, &read, nullptr)) {
+        } else if (!::ReadFile(handle_.Get(), buffer, size, &read, nullptr)) {
             return FailureCode();
         }
         bytesRead = read;
@@ -67,15 +69,12 @@ class Win32JobFile final : public JobFile {
     bool ReadAt(std::uint64_t offset, void* out, std::size_t count) const override {
         // Offsets mean something on a disk file only: a pipe's read would
         // take bytes away from the content.
-        if (count > MAXDWORD || ::GetFileType(handle_.Get()) != FILE_TYPE_DISK) {
+        if (count > MAXDWORD || !IsDiskFile()) {
             return false;
         }
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(offset);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        // On a handle opened for synchronous reads this reads at the offset
-        // and leaves the file pointer after what it read: Read puts it back.
-        pointerMoved_ = true;
         DWORD got = 0;
         return ::ReadFile(handle_.Get(), out, static_cast<DWORD>(count), &got, &at) && got == count;
     }
@@ -83,9 +82,10 @@ class Win32JobFile final : public JobFile {
     NativeFileHandle Handle() const override { return handle_.Get(); }
 
   private:
-    // Reading ahead opens the path a second time: right for a disk file,
-    // never for a pipe or a device, where a second open is another client.
-    bool IsDiskFile() {
+    // Offsets and reading ahead (which opens the path a second time) are
+    // right for a disk file, never for a pipe or a device, where a read at an
+    // offset takes bytes away and a second open is another client.
+    bool IsDiskFile() const {
         if (!isDiskFile_) {
             isDiskFile_ = ::GetFileType(handle_.Get()) == FILE_TYPE_DISK;
         }
@@ -93,9 +93,8 @@ class Win32JobFile final : public JobFile {
     }
 
     UniqueFile handle_;
-    std::uint64_t position_ = 0;  // where Read continues
-    mutable bool pointerMoved_ = false;
-    std::optional<bool> isDiskFile_;
+    std::uint64_t position_ = 0;              // where Read continues
+    mutable std::optional<bool> isDiskFile_;  // asked once, at the first read
     Win32ReadAhead ahead_;
 };
 
