@@ -51,7 +51,8 @@ build() {
     cmake --build "$native_build" -j2 --target manyfilesbench >/dev/null
     if [[ $which_runs != native ]]; then
         cmake --preset windows -B "$windows_build" >/dev/null
-        cmake --build "$windows_build" -j2 --target Varudodi VarudodiProbe hashbench >/dev/null
+        cmake --build "$windows_build" -j2 --target Varudodi VarudodiProbe hashbench \
+            viewinsertbench >/dev/null
         cmake --preset windows -B "$stages_build" -DVARUDODI_STAGE_TIMES=ON >/dev/null
         cmake --build "$stages_build" -j2 --target Varudodi >/dev/null
         if [[ -f $floor_source ]]; then
@@ -205,6 +206,12 @@ wine_runs() {
     done
     echo
     echo "Targets: 20000 files of 4 KiB <= 1.5x the floor; every answer <= 100 ms."
+    echo
+    local last=${wine_sets##* } line
+    line=$(wine "$windows_build/bench/viewinsertbench.exe" "$(count_of "$last")" | tr -d '\r')
+    echo "The result view alone (\`viewinsertbench $(count_of "$last")\`: a rich edit set up like the"
+    echo "view takes as many blocks of every option, twenty per insertion): $(field "$line" insert_seconds) s,"
+    echo "$(field "$line" us_per_block) µs a block."
     echo
     stage_times
 }
