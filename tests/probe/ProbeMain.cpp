@@ -3,6 +3,11 @@
 //   VarudodiProbe wait-idle [ms]     exit 0 once no job runs
 //   VarudodiProbe watch-job [ms]     wait until no job runs, timing the window's
 //                                    answers: ended=0|1 seconds=S longest_answer_ms=N answers=N
+//   VarudodiProbe wait-job [ms] [poll-ms]
+//                                    wait until no job runs, looking every poll-ms
+//                                    (default 50) and sending the window nothing:
+//                                    ended=0|1 seconds=S. What a timing run uses, since
+//                                    watch-job's messages take the job's processor time
 //   VarudodiProbe text               print the result view's text (UTF-8)
 //   VarudodiProbe rect               print the window's screen rectangle: x y width height
 //   VarudodiProbe close [ms]         close the window and wait until it is gone
@@ -31,7 +36,8 @@ DWORD Milliseconds(int argc, wchar_t** argv, DWORD fallback) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        Print("usage: VarudodiProbe wait-window|wait-idle|watch-job|text|rect|close [ms]\n");
+        Print(
+            "usage: VarudodiProbe wait-window|wait-idle|watch-job|wait-job|text|rect|close [ms]\n");
         return 2;
     }
     const std::wstring command = argv[1];
@@ -53,6 +59,24 @@ int wmain(int argc, wchar_t** argv) {
                       static_cast<unsigned long>(watch.LongestAnswerMs), watch.Answers);
         Print(line);
         return watch.Ended ? 0 : 1;
+    }
+    if (command == L"wait-job") {
+        const DWORD timeoutMs = Milliseconds(argc, argv, 600000);
+        const DWORD pollMs = argc > 3 ? static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)) : 50;
+        const ULONGLONG start = ::GetTickCount64();
+        bool ended = false;
+        while (::GetTickCount64() - start < timeoutMs && ::IsWindow(window)) {
+            if (probe::IsIdle(window)) {
+                ended = true;
+                break;
+            }
+            ::Sleep(pollMs);
+        }
+        char line[64];
+        std::snprintf(line, sizeof(line), "ended=%d seconds=%.3f\n", ended ? 1 : 0,
+                      static_cast<double>(::GetTickCount64() - start) / 1000.0);
+        Print(line);
+        return ended ? 0 : 1;
     }
     if (command == L"text") {
         Print(probe::ToUtf8(probe::WindowText(probe::ResultView(window))));
