@@ -28,6 +28,7 @@ constexpr std::array<const char*, kStages> kStageNames{
     "window block",
     "view insertion",
     "progress bar",
+    "taskbar",
     "paint",
 };
 

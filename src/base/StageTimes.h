@@ -23,7 +23,8 @@ enum class Stage : unsigned {
     ProgressHandOver,
     WindowBlock,    // the window taking a block (UI thread)
     ViewInsertion,  // texts going into the view (UI thread)
-    ProgressBar,    // progress bar and taskbar (UI thread)
+    ProgressBar,    // the progress bar (UI thread)
+    Taskbar,        // the taskbar button's progress (UI thread)
     Paint,          // the paint timer's paints (UI thread)
     Count
 };

@@ -252,7 +252,7 @@ void TFormMain::InsertResults(std::size_t count) {
 }
 
 void TFormMain::UpdateProgress(int position) {
-    const StageTimer timer(Stage::ProgressBar);
+    std::optional<StageTimer> timer(std::in_place, Stage::ProgressBar);
     HWND bar = ProgressBar.Handle;
     const auto shown = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
     const int wanted = std::clamp(position, 0, 100);
@@ -261,10 +261,13 @@ void TFormMain::UpdateProgress(int position) {
         jobPaint_.HoldBack(bar);
         ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(wanted), 0);
     }
-    SetTaskbarProgress(static_cast<std::int64_t>(::SendMessageW(bar, PBM_GETPOS, 0, 0)));
+    const auto shownNow = static_cast<std::int64_t>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+    timer.reset();
+    SetTaskbarProgress(shownNow);
 }
 
 void TFormMain::SetTaskbarProgress(std::int64_t Pos) {
+    const StageTimer timer(Stage::Taskbar);
     if (!MainUnit::TaskbarList) return;
     if (Pos == taskbarPosition_) return;  // the button shows it already
     taskbarPosition_ = static_cast<int>(Pos);
