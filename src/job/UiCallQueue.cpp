@@ -138,12 +138,14 @@ std::size_t UiCallQueue::RunPending(std::chrono::microseconds budget) {
         }
         {
             SyncGuard lock(mutex_);
+            // Moved, not copied: the exception must not outlive the caller's
+            // copy here, or its last release would race with the caller's use.
             if (entry.call != nullptr) {
-                entry.call->failure = failure;
+                entry.call->failure = std::move(failure);
                 entry.call->done = true;
             } else {
                 --postedWaiting_;
-                if (failure && !postedFailure_) postedFailure_ = failure;
+                if (failure && !postedFailure_) postedFailure_ = std::move(failure);
             }
         }
         // A caller's record may vanish as soon as it sees done; notify on
