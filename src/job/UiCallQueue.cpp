@@ -1,5 +1,6 @@
 #include "UiCallQueue.h"
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <utility>
@@ -46,8 +47,15 @@ void UiCallQueue::Post(std::function<void()> procedure) {
     SyncLock lock(mutex_);
     RaisePostedFailure();
     progress_.wait(lock, [this] { return postedWaiting_ < kMaxPosted; });
-    Enqueue(lock, Entry{nullptr, std::move(procedure)});
+    // Counted before it is queued: the UI thread may run it while the
+    // wake is sent, and counts it off then.
     ++postedWaiting_;
+    try {
+        Enqueue(lock, Entry{nullptr, std::move(procedure)});
+    } catch (...) {
+        --postedWaiting_;  // withdrawn
+        throw;
+    }
 }
 
 void UiCallQueue::WaitForPosted() {
@@ -60,8 +68,8 @@ void UiCallQueue::WaitForPosted() {
 }
 
 void UiCallQueue::Enqueue(SyncLock& lock, Entry entry) {
+    const std::uint64_t id = entry.id = nextId_++;
     queue_.push_back(std::move(entry));
-    const std::size_t number = enqueued_++;
     if (woken_) return;
     woken_ = true;
     lock.unlock();
@@ -72,9 +80,11 @@ void UiCallQueue::Enqueue(SyncLock& lock, Entry entry) {
         woken_ = false;
         // Not woken: withdraw the entry, unless the UI thread has already
         // taken it, in which case it runs (and a call is waited for) as usual.
-        if (number >= taken_) {
-            queue_.erase(queue_.begin() + static_cast<std::ptrdiff_t>(number - taken_));
-            --enqueued_;
+        const auto queued =
+            std::find_if(queue_.begin(), queue_.end(),
+                         [id](const Entry& queuedEntry) { return queuedEntry.id == id; });
+        if (queued != queue_.end()) {
+            queue_.erase(queued);
             throw;
         }
         return;
@@ -123,7 +133,6 @@ std::size_t UiCallQueue::RunPending(std::chrono::microseconds budget) {
             }
             entry = std::move(queue_.front());
             queue_.pop_front();
-            ++taken_;
         }
         std::exception_ptr failure;
         try {

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -71,9 +72,10 @@ class UiCallQueue {
     struct Entry {
         PendingCall* call = nullptr;
         std::function<void()> posted;
+        std::uint64_t id = 0;  // tells a withdrawn entry from the others
     };
 
-    // Mutex held by `lock`. Queues the entry and wakes the UI thread unless
+    // Mutex held by `lock`. Numbers and queues the entry and wakes the UI thread unless
     // it was woken already; on a failed wake the entry is withdrawn, unless
     // the UI thread has taken it, and the failure raised.
     void Enqueue(SyncLock& lock, Entry entry);
@@ -86,8 +88,7 @@ class UiCallQueue {
     SyncCondition progress_;  // a queued procedure has run
     std::deque<Entry> queue_;
     std::size_t postedWaiting_ = 0;
-    std::size_t enqueued_ = 0;  // entries ever queued: tells one from another
-    std::size_t taken_ = 0;     // entries ever taken by RunPending
-    bool woken_ = false;        // a wake is on its way and the queue not yet run
+    std::uint64_t nextId_ = 0;
+    bool woken_ = false;  // a wake is on its way and the queue not yet run
     std::exception_ptr postedFailure_;
 };

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "UiCallQueue.h"
@@ -106,13 +107,18 @@ TEST(UiCallQueueTest, ACallRunWhileTheUiThreadServesCallsIsServedToo) {
     EXPECT_EQ(order, (std::vector<int>{2, 1}));
 }
 
-TEST(UiCallQueueTest, ACallThatCannotWakeTheUiThreadIsWithdrawn) {
-    UiCallQueue ui([] { throw std::runtime_error("message queue full"); });
-    bool ran = false;
-    auto caller = std::async(std::launch::async, [&] { ui.Call([&] { ran = true; }); });
-    EXPECT_THROW(caller.get(), std::runtime_error);
-    EXPECT_EQ(ui.RunPending(), 0u);
-    EXPECT_FALSE(ran);
+TEST(UiCallQueueTest, AHandOverThatCannotWakeTheUiThreadIsWithdrawn) {
+    using HandOver = void (UiCallQueue::*)(std::function<void()>);
+    const std::pair<const char*, HandOver> handOvers[] = {{"Call", &UiCallQueue::Call},
+                                                          {"Post", &UiCallQueue::Post}};
+    for (const auto& [name, handOver] : handOvers) {
+        UiCallQueue ui([] { throw std::runtime_error("message queue full"); });
+        bool ran = false;
+        auto caller = std::async(std::launch::async, [&] { (ui.*handOver)([&] { ran = true; }); });
+        EXPECT_THROW(caller.get(), std::runtime_error) << name;
+        EXPECT_EQ(ui.RunPending(), 0u) << name;
+        EXPECT_FALSE(ran) << name;
+    }
 }
 
 TEST(UiCallQueueTest, PostsReturnAtOnceShareOneWakeAndRunInOrderWithCalls) {
@@ -201,15 +207,6 @@ TEST(UiCallQueueTest, WaitForPostedReturnsOnceEveryPostHasRunAndRaisesTheirFailu
     EXPECT_TRUE(poster.get());
     EXPECT_EQ(order, (std::vector<int>{1, 3}));
     EXPECT_THROW(ui.WaitForPosted(), std::logic_error);  // the UI thread would wait for itself
-}
-
-TEST(UiCallQueueTest, APostThatCannotWakeTheUiThreadIsWithdrawn) {
-    UiCallQueue ui([] { throw std::runtime_error("message queue full"); });
-    bool ran = false;
-    auto poster = std::async(std::launch::async, [&] { ui.Post([&] { ran = true; }); });
-    EXPECT_THROW(poster.get(), std::runtime_error);
-    EXPECT_EQ(ui.RunPending(), 0u);
-    EXPECT_FALSE(ran);
 }
 
 TEST(UiCallQueueTest, OnTheUiThreadAPostRunsAtOnce) {
