@@ -5,6 +5,7 @@
 // otherwise a StageTimer is nothing and costs nothing.
 
 #include <string>
+#include <utility>
 
 enum class Stage : unsigned {
     FolderScan,  // the intake's walk of a folder, per folder
@@ -53,6 +54,13 @@ class StageTimer {
 
 inline constexpr bool kStageTimesBuiltIn = false;
 #endif
+
+// Runs `work` under a timer of `stage` and returns what it returns.
+template <class Work>
+decltype(auto) TimeStage(Stage stage, Work&& work) {
+    const StageTimer timer(stage);
+    return std::forward<Work>(work)();
+}
 
 // One line per stage that ran: its name, how often, its total and its mean;
 // empty when the stage times are not built in.

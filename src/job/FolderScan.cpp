@@ -1,13 +1,11 @@
 #include "FolderScan.h"
 
-#include <optional>
-
-#include "StageTimes.h"
-
 #include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
+
+#include "StageTimes.h"
 
 namespace {
 
@@ -51,10 +49,8 @@ class TFolderExpansion {
     void Open(const std::optional<TFolderIdentity>& identity) {
         TOpenFolder folder{path_.size(), identity, nullptr};
         open_.push_back(std::move(folder));
-        {
-            const StageTimer timer(Stage::FolderScan);
-            open_.back().Subfolders = fileSystem_.List(path_, TScanPass::Subfolders);
-        }
+        open_.back().Subfolders = TimeStage(
+            Stage::FolderScan, [&] { return fileSystem_.List(path_, TScanPass::Subfolders); });
     }
 
     bool IsOpen(const TFolderIdentity& identity) const {
@@ -96,9 +92,8 @@ class TFolderExpansion {
     }
 
     void AppendFiles(const std::wstring& folder) {
-        std::optional<StageTimer> timer(Stage::FolderScan);
-        const auto listing = fileSystem_.List(folder, TScanPass::Files);
-        timer.reset();
+        const auto listing = TimeStage(Stage::FolderScan,
+                                       [&] { return fileSystem_.List(folder, TScanPass::Files); });
         if (!listing) return;
         TListedEntry entry;
         while (listing->Next(entry)) {

@@ -4,7 +4,6 @@
 #include <array>
 #include <exception>
 #include <limits>
-#include <optional>
 #include <span>
 #include <utility>
 
@@ -13,6 +12,15 @@
 #include "ReportBlock.h"
 #include "ReportFields.h"
 #include "StageTimes.h"
+
+namespace {
+
+// UI thread: the positions held back for one hand-over, in order.
+void ShowPositions(JobWindow& window, const std::vector<std::int32_t>& positions) {
+    for (const std::int32_t position : positions) window.UpdateProgress(position);
+}
+
+}  // namespace
 
 HashJob::HashJob(JobQueueState& queue, JobWindow& window, UiCallQueue& ui, JobPlatform& platform,
                  ThreadPool& pool)
@@ -98,34 +106,24 @@ HashJob::FileEnd HashJob::ProcessFile(const Task& self, ContentHasher& hasher) {
     std::wstring text;
 
     std::unique_ptr<JobFile> file;
-    ErrorCode openError = 0;
-    {
-        const StageTimer timer(Stage::Open);
-        openError = platform_.OpenFile(path, file);
-    }
-    if (const ErrorCode error = openError; error != 0) {
+    if (const ErrorCode error =
+            TimeStage(Stage::Open, [&] { return platform_.OpenFile(path, file); });
+        error != 0) {
         ReportFailure(kOpenFailureLabel, path, error);
         return FileEnd::NextFile;
     }
     // From here the file is closed on every way out: by `file` when a
     // failure unwinds, explicitly where the order of events matters.
     std::int64_t size = 0;
-    ErrorCode sizeError = 0;
-    {
-        const StageTimer timer(Stage::Size);
-        sizeError = file->GetSize(size);
-    }
-    if (const ErrorCode error = sizeError; error != 0) {
+    if (const ErrorCode error = TimeStage(Stage::Size, [&] { return file->GetSize(size); });
+        error != 0) {
         ReportFailure(kSizeFailureLabel, path, error);
         CloseFile(file);
         return FileEnd::NextFile;
     }
     nFileSize = size;
 
-    {
-        const StageTimer timer(Stage::NameLine);
-        text = FormatFileNameLine(path, options_.Path);
-    }
+    text = TimeStage(Stage::NameLine, [&] { return FormatFileNameLine(path, options_.Path); });
     if (options_.Size) {
         const StageTimer timer(Stage::SizeLine);
         text += FormatFileSizeLine(nFileSize);
@@ -183,14 +181,14 @@ HashJob::FileEnd HashJob::HashContent(const Task& self, ContentHasher& hasher,
             selected[count++] = &algorithm.context;
         }
     }
-    std::optional<StageTimer> hashing(Stage::Hashing);
-    const ContentResult result =
-        hasher.Hash(file, std::span(selected.data(), count), self, [this](std::uint32_t bytes) {
-            nProgressPos += bytes;
-            NextFileQueued();  // FileCount as the progress sees it
-            ShowChunkProgress();
-        });
-    hashing.reset();
+    const ContentResult result = TimeStage(Stage::Hashing, [&] {
+        return hasher.Hash(file, std::span(selected.data(), count), self,
+                           [this](std::uint32_t bytes) {
+                               nProgressPos += bytes;
+                               NextFileQueued();  // FileCount as the progress sees it
+                               ShowChunkProgress();
+                           });
+    });
 
     if (result.end == ContentEnd::Cancelled) {
         DiscardContexts();
@@ -285,7 +283,7 @@ void HashJob::ShowResult(std::wstring text) {
     // procedure refers to the window, which outlives the job, never to the
     // job itself.
     ui_.Post([&window = window_, held = std::exchange(heldPositions_, {}), text = std::move(text)] {
-        for (const std::int32_t position : held) window.UpdateProgress(position);
+        ShowPositions(window, held);
         window.SynchronizeResult(text);
     });
 }
@@ -317,13 +315,13 @@ bool HashJob::HoldPosition(std::int32_t position) {
 void HashJob::PostHeldPositions() {
     const StageTimer timer(Stage::ProgressHandOver);
     ui_.Post([&window = window_, held = std::exchange(heldPositions_, {})] {
-        for (const std::int32_t position : held) window.UpdateProgress(position);
+        ShowPositions(window, held);
     });
 }
 
 void HashJob::CallUi(std::function<void()> procedure) {
     ui_.Call([this, held = std::exchange(heldPositions_, {}), &procedure] {
-        for (const std::int32_t position : held) window_.UpdateProgress(position);
+        ShowPositions(window_, held);
         procedure();
     });
 }

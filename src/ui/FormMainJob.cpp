@@ -252,18 +252,18 @@ void TFormMain::InsertResults(std::size_t count) {
 }
 
 void TFormMain::UpdateProgress(int position) {
-    std::optional<StageTimer> timer(std::in_place, Stage::ProgressBar);
     HWND bar = ProgressBar.Handle;
-    const auto shown = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
-    const int wanted = std::clamp(position, 0, 100);
-    // Many small files share one percent: only a change is worth a paint.
-    if (wanted != shown) {
-        jobPaint_.HoldBack(bar);
-        ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(wanted), 0);
-    }
-    const auto shownNow = static_cast<std::int64_t>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
-    timer.reset();
-    SetTaskbarProgress(shownNow);
+    const auto shown = TimeStage(Stage::ProgressBar, [&] {
+        const auto before = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+        const int wanted = std::clamp(position, 0, 100);
+        // Many small files share one percent: only a change is worth a paint.
+        if (wanted != before) {
+            jobPaint_.HoldBack(bar);
+            ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(wanted), 0);
+        }
+        return static_cast<std::int64_t>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+    });
+    SetTaskbarProgress(shown);
 }
 
 void TFormMain::SetTaskbarProgress(std::int64_t Pos) {
