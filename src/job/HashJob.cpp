@@ -1,16 +1,12 @@
 #include "HashJob.h"
 
 #include <algorithm>
-#include <array>
 #include <exception>
 #include <limits>
-#include <span>
+#include <optional>
 #include <utility>
 
 #include "JobProgress.h"
-#include "LocaleSettings.h"
-#include "ReportBlock.h"
-#include "ReportFields.h"
 #include "StageTimes.h"
 
 namespace {
@@ -62,20 +58,20 @@ void HashJob::ProcessQueue(const Task& self) {
         options = window_.ReadJobOptions();
     });
     options_ = options;
-    CalcMD5 = options_.MD5;
-    CalcSHA1 = options_.SHA1;
-    CalcSHA256 = options_.SHA256;
-    CalcCRC32 = options_.CRC32;
 
-    // Its chunk buffers are allocated at the first file that is read and
-    // released when the job's walk of the list ends, however it ends.
+    // Its chunk buffers are allocated at the first big file and released
+    // when the job's walk of the list ends, however it ends; so are the
+    // lanes' buffers, at their first small file. The ahead lane goes first:
+    // the file it has under way is dropped before anything else goes.
     ContentHasher hasher(pool_, platform_);
+    FileLane lane(platform_, options_);
+    AheadLane ahead(pool_, platform_, options_);
     do {
         while (NextFileQueued()) {
             if (self.CancellationRequested()) {
                 return;
             }
-            if (ProcessFile(self, hasher) == FileEnd::EndJob) {
+            if (ProcessFile(self, hasher, lane, ahead) == FileEnd::EndJob) {
                 return;
             }
         }
@@ -93,188 +89,68 @@ bool HashJob::NextFileQueued() {
     return nextIndex_ < FileCount;
 }
 
-HashJob::FileEnd HashJob::ProcessFile(const Task& self, ContentHasher& hasher) {
-    std::wstring path;
+void HashJob::StartAhead(const Task& self, AheadLane& ahead, std::int32_t first) {
+    std::vector<std::wstring> paths;
     {
         FileListGuard guard(queue_.FileListLock);
-        path = queue_.FileList[static_cast<std::size_t>(nextIndex_)];
+        const std::size_t end =
+            std::min(queue_.FileList.size(), static_cast<std::size_t>(first) + kFilesAhead);
+        for (auto i = static_cast<std::size_t>(first); i < end; ++i) {
+            paths.push_back(queue_.FileList[i]);
+        }
     }
-    iCount = nextIndex_;
-    ++nextIndex_;
-    nFileSize = 0;
+    if (!paths.empty()) ahead.Start(first, std::move(paths), self);
+}
+
+std::wstring HashJob::QueuedPath(std::int32_t index) {
+    FileListGuard guard(queue_.FileListLock);
+    return queue_.FileList[static_cast<std::size_t>(index)];
+}
+
+HashJob::FileEnd HashJob::ProcessFile(const Task& self, ContentHasher& hasher, FileLane& lane,
+                                      AheadLane& ahead) {
+    const std::int32_t index = nextIndex_++;
+    std::optional<FileOutcome> made;
+    if (ahead.Covers(index)) {
+        made = ahead.Take(index);
+    } else if (ahead.Idle()) {
+        // This thread makes this file and the next few meanwhile.
+        StartAhead(self, ahead, index + kFilesAhead);
+    }
+    FileOutcome outcome = made ? std::move(*made) : lane.Process(QueuedPath(index), self);
+    iCount = index;
+    nFileSize = outcome.size;
     nProgressPos = 0;
-    std::wstring text;
-
-    std::unique_ptr<JobFile> file;
-    if (const ErrorCode error =
-            TimeStage(Stage::Open, [&] { return platform_.OpenFile(path, file); });
-        error != 0) {
-        ReportFailure(kOpenFailureLabel, path, error);
-        return FileEnd::NextFile;
+    if (outcome.step == FileStep::NeedsPool) {
+        // The lane on this thread is idle: its contexts take the big file.
+        lane.HashWithPool(outcome, hasher, self, [this](std::uint32_t bytes) {
+            nProgressPos += bytes;
+            NextFileQueued();  // FileCount as the progress sees it
+            ShowChunkProgress();
+        });
+    } else if (outcome.bytesHashed > 0) {
+        // A small file's only chunk.
+        nProgressPos = static_cast<std::int64_t>(outcome.bytesHashed);
+        NextFileQueued();
+        ShowChunkProgress();
     }
-    // From here the file is closed on every way out: by `file` when a
-    // failure unwinds, explicitly where the order of events matters.
-    std::int64_t size = 0;
-    if (const ErrorCode error = TimeStage(Stage::Size, [&] { return file->GetSize(size); });
-        error != 0) {
-        ReportFailure(kSizeFailureLabel, path, error);
-        CloseFile(file);
-        return FileEnd::NextFile;
-    }
-    nFileSize = size;
-
-    text = TimeStage(Stage::NameLine, [&] { return FormatFileNameLine(path, options_.Path); });
-    if (options_.Size) {
-        const StageTimer timer(Stage::SizeLine);
-        text += FormatFileSizeLine(nFileSize);
-    }
-    if (options_.Ver) {
-        const StageTimer timer(Stage::VersionLine);
-        text += FormatFileVersionLine(path, *file);
-    }
-    if (options_.Time) {
-        const StageTimer timer(Stage::TimeLine);
-        text += FormatFileTimeLine(file->Handle());
-    }
-    if (!AnyCalc()) {
-        ShowResult(std::move(text));
-        CloseFile(file);
-        return FileEnd::NextFile;
-    }
-    const FileEnd end = HashOpenFile(self, hasher, path, *file, text);
-    CloseFile(file);
-    return end;
+    return ShowOutcome(outcome);
 }
 
-void HashJob::CloseFile(std::unique_ptr<JobFile>& file) {
-    const StageTimer timer(Stage::Close);
-    file.reset();
-}
-
-HashJob::FileEnd HashJob::HashOpenFile(const Task& self, ContentHasher& hasher,
-                                       const std::wstring& path, JobFile& file,
-                                       std::wstring& text) {
-    BeginContexts();
-    try {
-        return HashContent(self, hasher, path, file, text);
-    } catch (...) {
-        // The hasher's threads have left the contexts by now; the contexts
-        // begun for the file are ended before the file is closed.
-        DiscardContexts();
-        throw;
+HashJob::FileEnd HashJob::ShowOutcome(FileOutcome& outcome) {
+    switch (outcome.step) {
+        case FileStep::Block:
+            ShowResult(std::move(outcome.text));
+            return FileEnd::NextFile;
+        case FileStep::FailureBlock:
+            ShowResult(std::move(outcome.text));
+            ShowFileProgress();
+            return FileEnd::NextFile;
+        case FileStep::NeedsPool:
+        case FileStep::Cancelled:
+            break;
     }
-}
-
-HashJob::FileEnd HashJob::HashContent(const Task& self, ContentHasher& hasher,
-                                      const std::wstring& path, JobFile& file, std::wstring& text) {
-    if (const ErrorCode error = hasher.PrepareBuffers(); error != 0) {
-        // Without buffers nothing can be read: reported like a failed read.
-        DiscardContexts();
-        ReportFailure(kReadFailureLabel, path, error);
-        return FileEnd::NextFile;
-    }
-    const std::uint32_t startTick = platform_.TickCount();
-    std::array<THashContext*, 4> selected{};
-    std::size_t count = 0;
-    for (const Algorithm& algorithm : algorithms_) {
-        if (algorithm.selected) {
-            selected[count++] = &algorithm.context;
-        }
-    }
-    const ContentResult result = TimeStage(Stage::Hashing, [&] {
-        return hasher.Hash(file, std::span(selected.data(), count), self,
-                           [this](std::uint32_t bytes) {
-                               nProgressPos += bytes;
-                               NextFileQueued();  // FileCount as the progress sees it
-                               ShowChunkProgress();
-                           });
-    });
-
-    if (result.end == ContentEnd::Cancelled) {
-        DiscardContexts();
-        return FileEnd::EndJob;
-    }
-    if (result.end == ContentEnd::ReadFailed) {
-        // The digests of a part of the file would pass for the file's own.
-        DiscardContexts();
-        ReportFailure(kReadFailureLabel, path, result.readError);
-        return FileEnd::NextFile;
-    }
-    {
-        const StageTimer timer(Stage::FinishContexts);
-        AppendDigestLines(text);
-    }
-    if (options_.CalcTime) {
-        const StageTimer timer(Stage::CalcTimeLine);
-        const std::uint32_t elapsed = platform_.TickCount() - startTick;  // wraps at 2^32
-        // Both numbers of the line take the separator of one snapshot.
-        const auto locale = platform_.LocaleSnapshot();
-        AppendCalcTimeLine(text, elapsed / 1000.0, locale->DecimalSeparator,
-                           FormatSpeed(nFileSize, elapsed, *locale));
-    }
-    ShowResult(std::move(text));
-    return FileEnd::NextFile;
-}
-
-bool HashJob::AnyCalc() const {
-    return std::any_of(algorithms_.begin(), algorithms_.end(),
-                       [](const Algorithm& algorithm) { return algorithm.selected; });
-}
-
-void HashJob::BeginContexts() {
-    const StageTimer timer(Stage::BeginContexts);
-    for (const Algorithm& algorithm : algorithms_) {
-        if (algorithm.selected) {
-            HashInit(algorithm.context, algorithm.id);
-        }
-    }
-    contextsBegun_ = true;
-}
-
-void HashJob::AppendDigestLines(std::wstring& text) {
-    const std::array<std::wstring, 4> digests = FinishContexts(options_.Upcase);
-    for (std::size_t i = 0; i < algorithms_.size(); ++i) {
-        if (algorithms_[i].selected) {
-            AppendDigestLine(text, algorithms_[i].name, digests[i]);
-        }
-    }
-}
-
-void HashJob::DiscardContexts() {
-    FinishContexts(false);
-}
-
-std::array<std::wstring, 4> HashJob::FinishContexts(bool upperCase) {
-    std::array<std::wstring, 4> digests;
-    if (!contextsBegun_) {
-        return digests;
-    }
-    contextsBegun_ = false;
-    // Each begun context is finished, so that its handles are released,
-    // even when finishing an earlier one failed; the first failure is then
-    // raised again.
-    std::exception_ptr failure;
-    for (std::size_t i = 0; i < algorithms_.size(); ++i) {
-        if (!algorithms_[i].selected) {
-            continue;
-        }
-        try {
-            digests[i] = HashFinal(algorithms_[i].context, upperCase);
-        } catch (...) {
-            if (!failure) {
-                failure = std::current_exception();
-            }
-        }
-    }
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
-    return digests;
-}
-
-void HashJob::ReportFailure(const wchar_t* label, const std::wstring& path, ErrorCode error) {
-    ShowResult(FormatFailureBlock(label, path, platform_.ErrorReason(error)));
-    ShowFileProgress();
+    return FileEnd::EndJob;
 }
 
 void HashJob::ShowResult(std::wstring text) {

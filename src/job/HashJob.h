@@ -1,22 +1,22 @@
 #pragma once
 // The hash job: the background work that turns the queue FileList into
-// report blocks. It walks the queue by index, has every file's content read
-// in chunks of READ_CHUNK_SIZE bytes and hashed by the selected algorithms,
-// each at its own pace on the pool's threads (ContentHasher), and hands the
-// window one block per file and progress for every chunk all algorithms have
-// taken, each posted to the UI thread (the job goes on while they travel,
-// and they arrive in order), and the control state changes, each through a
+// report blocks. It walks the queue by index in two lanes (FileLane): while
+// its thread makes one file's block, a thread of the pool makes the next
+// one's. A big file's content is read in chunks of READ_CHUNK_SIZE bytes and
+// hashed by the selected algorithms, each at its own pace on the pool's
+// threads (ContentHasher). The job hands the window one block per file, in
+// queue order, and progress for every chunk all algorithms have taken, each
+// posted to the UI thread (the job goes on while they travel, and they
+// arrive in order), and the control state changes, each through a
 // synchronous call.
 
-#include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "ContentHasher.h"
-#include "HashContext.h"
+#include "FileLane.h"
 #include "JobPlatform.h"
 #include "JobQueueState.h"
 #include "JobWindow.h"
@@ -29,7 +29,6 @@ class HashJob {
     // has emptied HashTask, its very last step.
     HashJob(JobQueueState& queue, JobWindow& window, UiCallQueue& ui, JobPlatform& platform,
             ThreadPool& pool);
-    // Its table of algorithms refers to its own contexts and flags.
     HashJob(const HashJob&) = delete;
     HashJob& operator=(const HashJob&) = delete;
 
@@ -40,30 +39,15 @@ class HashJob {
   private:
     enum class FileEnd { NextFile, EndJob };
 
-    // One algorithm of the report: its id, its name in the digest line, its
-    // context and whether it was selected. Walked in the order of the lines.
-    struct Algorithm {
-        std::uint32_t id;
-        const wchar_t* name;
-        THashContext& context;
-        const bool& selected;
-    };
-
     void ProcessQueue(const Task& self);
     bool NextFileQueued();  // re-reads FileCount under FileListLock
-    FileEnd ProcessFile(const Task& self, ContentHasher& hasher);
-    void CloseFile(std::unique_ptr<JobFile>& file);
-    FileEnd HashOpenFile(const Task& self, ContentHasher& hasher, const std::wstring& path,
-                         JobFile& file, std::wstring& text);
-    FileEnd HashContent(const Task& self, ContentHasher& hasher, const std::wstring& path,
-                        JobFile& file, std::wstring& text);
-    bool AnyCalc() const;
-    void BeginContexts();
-    void AppendDigestLines(std::wstring& text);
-    void DiscardContexts();
-    // Finishes every begun context; the digests in the order of algorithms_.
-    std::array<std::wstring, 4> FinishContexts(bool upperCase);
-    void ReportFailure(const wchar_t* label, const std::wstring& path, ErrorCode error);
+    std::wstring QueuedPath(std::int32_t index);
+    // Starts the ahead lane on the queued files from `first` on, if any.
+    void StartAhead(const Task& self, AheadLane& ahead, std::int32_t first);
+    // The next file of the queue: made by the ahead lane, or by `lane`.
+    FileEnd ProcessFile(const Task& self, ContentHasher& hasher, FileLane& lane, AheadLane& ahead);
+    // Shows a file's outcome: its progress and its block.
+    FileEnd ShowOutcome(FileOutcome& outcome);
 
     // Calls to the UI thread.
     void ShowResult(std::wstring text);
@@ -84,28 +68,11 @@ class HashJob {
     ThreadPool& pool_;
     JobOptions options_;
 
-    // The job state. Between BeginContexts and the end of a file's hashing
-    // the contexts belong to the hasher's threads; the Calc flags do not
-    // change while files are hashed.
-    THashContext Md5Ctx;
-    THashContext Sha1Ctx;
-    THashContext Sha256Ctx;
-    THashContext Crc32Ctx;
-    bool CalcMD5 = false;
-    bool CalcSHA1 = false;
-    bool CalcSHA256 = false;
-    bool CalcCRC32 = false;
+    // The job state, for the progress of the file being shown.
     std::int32_t FileCount = 0;
     std::int32_t iCount = 0;
     std::int64_t nFileSize = 0;
     std::int64_t nProgressPos = 0;
-
-    const std::array<Algorithm, 4> algorithms_{{
-        {CALG_MD5, L"MD5", Md5Ctx, CalcMD5},
-        {CALG_SHA1, L"SHA1", Sha1Ctx, CalcSHA1},
-        {CALG_SHA_256, L"SHA256", Sha256Ctx, CalcSHA256},
-        {CALG_CRC32, L"CRC32", Crc32Ctx, CalcCRC32},
-    }};
 
     std::int32_t nextIndex_ = 0;
     // Progress positions of a file's last chunk (more than one when the file
@@ -114,7 +81,6 @@ class HashJob {
     std::vector<std::int32_t> heldPositions_;
     // The position the window was last told of (or is about to be).
     std::int32_t lastPosition_ = -1;
-    bool contextsBegun_ = false;
 };
 
 // StartHash's part after the view is prepared, on the UI thread, while no job

@@ -209,10 +209,14 @@ ErrorCode FakeJobPlatform::AllocateBuffer(std::size_t size, std::byte*& buffer) 
         log_.Add("alloc:threw");
         throw std::bad_alloc();
     }
-    if (allocationError != 0 && allocationFailures != 0) {
-        if (allocationFailures > 0) --allocationFailures;
-        log_.Add("alloc:failed");
-        return allocationError;
+    {
+        // Two lanes of the job may allocate at once.
+        std::lock_guard lock(mutex_);
+        if (allocationError != 0 && allocationFailures != 0) {
+            if (allocationFailures > 0) --allocationFailures;
+            log_.Add("alloc:failed");
+            return allocationError;
+        }
     }
     buffer = new std::byte[size];
     log_.Add("alloc");
