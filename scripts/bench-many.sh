@@ -234,8 +234,8 @@ stage_times() {
         wine_job "$app/Varudodi.exe" "$winfolder" "$data/stages.view.txt" >/dev/null
     echo "#### Where the time goes: $(count_of "$set") files of $(bytes_of "$set") B, one run"
     echo
-    echo "Summed over the run by a build with VARUDODI_STAGE_TIMES (job thread, except the"
-    echo "window's rows, which are the UI thread's)."
+    echo "Summed over the run by a build with VARUDODI_STAGE_TIMES (the job's two lanes"
+    echo "together, except the window's rows, which are the UI thread's)."
     echo
     echo "| Stage | Count | Total (ms) | Mean (us) |"
     echo "|---|---:|---:|---:|"
