@@ -10,6 +10,7 @@
 #include <ctime>
 #include <string>
 
+#include "ContentHasher.h"  // READ_CHUNK_SIZE
 #include "ErrorReason.h"
 #include "JobPlatform.h"
 #include "PosixReadAt.h"
@@ -61,12 +62,13 @@ class PosixJobFile final : public JobFile {
             filled += static_cast<std::uint32_t>(got);
         }
         bytesRead = filled;
-        // The job reads whole chunks in order: have the system fetch the
-        // next one while this one is hashed, so that a file coming from
-        // the disk is read at the disk's pace. Only a hint; its failure
-        // changes nothing.
+        // The job reads a big file in whole chunks, in order: have the
+        // system fetch the next one while this one is hashed, so that a file
+        // coming from the disk is read at the disk's pace. Only a hint; its
+        // failure changes nothing. A lane's full piece of a small file is
+        // only a file that grew.
         offset_ += filled;
-        if (filled == size) {
+        if (filled == READ_CHUNK_SIZE) {
             ::posix_fadvise(descriptor_, static_cast<off_t>(offset_), static_cast<off_t>(size),
                             POSIX_FADV_WILLNEED);
         }

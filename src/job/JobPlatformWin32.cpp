@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "ContentHasher.h"  // READ_CHUNK_SIZE
 #include "ErrorReason.h"
 #include "FileApiPath.h"
 #include "JobPlatform.h"
@@ -57,10 +58,11 @@ class Win32JobFile final : public JobFile {
         }
         bytesRead = read;
         position_ += read;
-        // The job reads whole chunks in order: have the next one fetched
-        // while this one is hashed, so that a file coming from the disk is
-        // read at the disk's pace.
-        if (read == size && IsDiskFile()) {
+        // The job reads a big file in whole chunks, in order: have the next
+        // one fetched while this one is hashed, so that a file coming from
+        // the disk is read at the disk's pace. A lane's full piece of a
+        // small file (one that grew) is not worth a second handle.
+        if (read == READ_CHUNK_SIZE && IsDiskFile()) {
             ahead_.Request(position_, size);
         }
         return 0;

@@ -36,9 +36,9 @@ class HashJobFilesTest : public ::testing::Test {
     HashJobFilesTest() {
         // Tests run in processes of their own at once, where an address
         // may repeat: the folder's name is random.
-        folder = fs::temp_directory_path() /
-                 ("varudodi-job-" + std::to_string(std::random_device{}()) + "-" +
-                  std::to_string(std::random_device{}()));
+        folder =
+            fs::temp_directory_path() / ("varudodi-job-" + std::to_string(std::random_device{}()) +
+                                         "-" + std::to_string(std::random_device{}()));
         fs::create_directories(folder);
         job.platformInUse = &SystemJobPlatform();
         job.window.options = AllAlgorithms();
@@ -187,12 +187,13 @@ TEST_F(HashJobFilesTest, TheVersionLookLeavesTheReadsAtTheStart) {
 }
 
 // Reads in order give the file's bytes in order, whatever their sizes and
-// the looks at an offset between them: whole reads are followed by the next
-// one read ahead (on Windows), which a read of another size or a look must
-// not disturb.
+// the looks at an offset between them: reads of whole chunks are followed by
+// the next chunk read ahead (on Windows), which a read of another size or a
+// look must not disturb.
 TEST_F(HashJobFilesTest, ReadsOfAnySizeAndLooksBetweenThemGiveTheBytesInOrder) {
+    constexpr std::uint32_t kWhole = READ_CHUNK_SIZE;
     // Random bytes: a read from the wrong offset must not give the same.
-    std::string content(20000, '\0');
+    std::string content(4 * std::size_t{kWhole} + 5000, '\0');
     std::mt19937 random(11);
     for (char& byte : content) {
         byte = static_cast<char>(random());
@@ -201,8 +202,8 @@ TEST_F(HashJobFilesTest, ReadsOfAnySizeAndLooksBetweenThemGiveTheBytesInOrder) {
     std::unique_ptr<JobFile> file;
     ASSERT_EQ(SystemJobPlatform().OpenFile(path, file), 0u);
     constexpr std::uint32_t kLook = 0;  // a step that looks at offset 3
-    const std::uint32_t steps[] = {4096, 4096, 1000,  1000, kLook, 1000, kLook, kLook,
-                                   4096, 3000, kLook, 4096, 4096,  4096, 4096};
+    const std::uint32_t steps[] = {kWhole, kWhole, 1000, 1000,  kLook,  1000,   kLook,
+                                   kLook,  kWhole, 3000, kLook, kWhole, kWhole, kWhole};
     std::string read;
     for (const std::uint32_t step : steps) {
         SCOPED_TRACE("after " + std::to_string(read.size()) + " bytes, step " +
