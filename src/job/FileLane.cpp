@@ -75,31 +75,9 @@ FileOutcome FileLane::Process(const std::wstring& path, const Task& job) {
             return outcome;
         }
     }
-    try {
-        const std::span<THashContext* const> contexts = contexts_.Begin();
-        const std::uint32_t startTick = platform_.TickCount();
-        const ContentResult result = TimeStage(
-            Stage::Hashing, [&] { return ReadAndHash(*file, contexts, job, outcome.bytesHashed); });
-        if (result.end == ContentEnd::Cancelled) {
-            contexts_.Discard();
-            outcome.text.clear();
-            CloseFile(file);
-            return outcome;
-        }
-        if (result.end == ContentEnd::ReadFailed) {
-            // The digests of a part of the file would pass for the file's own.
-            contexts_.Discard();
-            Fail(outcome, kReadFailureLabel, result.readError);
-            return outcome;
-        }
-        contexts_.AppendDigestLines(text, options_.Upcase);
-        AppendCalcTime(text, startTick, outcome.size);
-    } catch (...) {
-        contexts_.Discard();
-        throw;
-    }
-    outcome.step = FileStep::Block;
-    CloseFile(file);
+    HashContent(outcome, [&](std::span<THashContext* const> contexts) {
+        return ReadAndHash(*file, contexts, job, outcome.bytesHashed);
+    });
     return outcome;
 }
 
@@ -129,37 +107,49 @@ ContentResult FileLane::ReadAndHash(JobFile& file, std::span<THashContext* const
 
 void FileLane::HashWithPool(FileOutcome& outcome, ContentHasher& hasher, const Task& job,
                             const ChunkTaken& chunkTaken) {
+    if (const ErrorCode error = hasher.PrepareBuffers(); error != 0) {
+        // Without buffers nothing can be read: reported like a failed read.
+        Fail(outcome, kReadFailureLabel, error);
+        return;
+    }
+    HashContent(outcome, [&](std::span<THashContext* const> contexts) {
+        return hasher.Hash(*outcome.file, contexts, job, chunkTaken);
+    });
+}
+
+template <class Hash>
+void FileLane::HashContent(FileOutcome& outcome, Hash&& hash) {
+    ContentResult result;
+    std::uint32_t startTick = 0;
     try {
         const std::span<THashContext* const> contexts = contexts_.Begin();
-        if (const ErrorCode error = hasher.PrepareBuffers(); error != 0) {
+        startTick = platform_.TickCount();
+        result = TimeStage(Stage::Hashing, [&] { return hash(contexts); });
+        if (result.end == ContentEnd::EndOfFile) {
+            contexts_.AppendDigestLines(outcome.text, options_.Upcase);
+        } else {
+            // Cancelled, or the digests of a part of the file would pass for
+            // the file's own.
             contexts_.Discard();
-            Fail(outcome, kReadFailureLabel, error);
-            return;
         }
-        const std::uint32_t startTick = platform_.TickCount();
-        const ContentResult result = TimeStage(
-            Stage::Hashing, [&] { return hasher.Hash(*outcome.file, contexts, job, chunkTaken); });
-        if (result.end == ContentEnd::Cancelled) {
-            contexts_.Discard();
-            outcome.step = FileStep::Cancelled;
-            outcome.text.clear();
-            CloseFile(outcome.file);
-            return;
-        }
-        if (result.end == ContentEnd::ReadFailed) {
-            contexts_.Discard();
-            Fail(outcome, kReadFailureLabel, result.readError);
-            return;
-        }
-        contexts_.AppendDigestLines(outcome.text, options_.Upcase);
-        AppendCalcTime(outcome.text, startTick, outcome.size);
     } catch (...) {
         // The hasher's threads have left the contexts by now; the contexts
         // begun for the file are ended before the file is closed.
         contexts_.Discard();
         throw;
     }
-    outcome.step = FileStep::Block;
+    switch (result.end) {
+        case ContentEnd::EndOfFile:
+            AppendCalcTime(outcome.text, startTick, outcome.size);
+            outcome.step = FileStep::Block;
+            break;
+        case ContentEnd::ReadFailed:
+            Fail(outcome, kReadFailureLabel, result.readError);
+            return;
+        case ContentEnd::Cancelled:
+            outcome.step = FileStep::Cancelled;
+            break;
+    }
     CloseFile(outcome.file);
 }
 
@@ -201,16 +191,13 @@ void AheadLane::Start(std::int32_t first, std::vector<std::wstring> paths, const
             if (step == FileStep::NeedsPool || step == FileStep::Cancelled) return;
         }
     });
-    waited_ = false;
     first_ = first;
     count_ = count;
 }
 
 std::optional<FileOutcome> AheadLane::Take(std::int32_t index) {
-    if (!waited_) {
-        pool_.WaitForAll(std::span(&task_, 1));
-        waited_ = true;
-    }
+    // Returns at once once the task has finished.
+    pool_.WaitForAll(std::span(&task_, 1));
     std::optional<FileOutcome> outcome;
     if (const auto position = static_cast<std::size_t>(index - first_);
         position < outcomes_.size()) {

@@ -55,6 +55,11 @@ class FileLane {
                       const ChunkTaken& chunkTaken);
 
   private:
+    // Begins the contexts, has `hash` feed them the content, and finishes
+    // the outcome by how that ended: digest and time lines, a failure block
+    // or Cancelled. The file is closed.
+    template <class Hash>
+    void HashContent(FileOutcome& outcome, Hash&& hash);
     void Fail(FileOutcome& outcome, const wchar_t* label, ErrorCode error);
     // Reads the content in pieces of the lane's buffer until a piece comes
     // short, feeding every begun context.
@@ -100,7 +105,6 @@ class AheadLane {
     ThreadPool& pool_;
     FileLane lane_;
     TaskHandle task_;
-    bool waited_ = false;
     std::int32_t first_ = 0;
     std::int32_t count_ = 0;
     std::vector<FileOutcome> outcomes_;  // written by the task, read once it has finished
