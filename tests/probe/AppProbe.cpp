@@ -117,7 +117,7 @@ bool IsIdle(HWND window) {
     return neverStarted || WindowText(button) == kStartCaption;
 }
 
-bool WaitForIdle(HWND window, DWORD timeoutMs, DWORD settleMs) {
+bool WaitForIdle(HWND window, DWORD timeoutMs, DWORD settleMs, DWORD pollMs) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     ULONGLONG idleSince = 0;
     while (::GetTickCount64() < deadline) {
@@ -128,7 +128,7 @@ bool WaitForIdle(HWND window, DWORD timeoutMs, DWORD settleMs) {
         } else {
             idleSince = 0;
         }
-        ::Sleep(25);
+        ::Sleep(pollMs);
     }
     return false;
 }

@@ -25,8 +25,9 @@ std::wstring WindowText(HWND window);
 // (result view and start/stop button disabled) or the start/stop button
 // offers to start again.
 bool IsIdle(HWND window);
-// Waits until the window has been idle for `settleMs` in a row.
-bool WaitForIdle(HWND window, DWORD timeoutMs, DWORD settleMs = 300);
+// Waits until the window has been idle for `settleMs` in a row, looking
+// every `pollMs`.
+bool WaitForIdle(HWND window, DWORD timeoutMs, DWORD settleMs = 300, DWORD pollMs = 25);
 
 // How the window answered while a job ran to its end.
 struct JobWatch {

@@ -64,14 +64,7 @@ int wmain(int argc, wchar_t** argv) {
         const DWORD timeoutMs = Milliseconds(argc, argv, 600000);
         const DWORD pollMs = argc > 3 ? static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)) : 50;
         const ULONGLONG start = ::GetTickCount64();
-        bool ended = false;
-        while (::GetTickCount64() - start < timeoutMs && ::IsWindow(window)) {
-            if (probe::IsIdle(window)) {
-                ended = true;
-                break;
-            }
-            ::Sleep(pollMs);
-        }
+        const bool ended = probe::WaitForIdle(window, timeoutMs, /*settleMs=*/0, pollMs);
         char line[64];
         std::snprintf(line, sizeof(line), "ended=%d seconds=%.3f\n", ended ? 1 : 0,
                       static_cast<double>(::GetTickCount64() - start) / 1000.0);
