@@ -12,6 +12,9 @@ PACKAGES=(
     # the caption buttons show letters. Only a recommendation of wine, which
     # --no-install-recommends leaves out.
     fonts-wine
+    # The release script reads the version resource and writes the zip with
+    # Python; its test unpacks the zip.
+    python3 unzip
 )
 
 missing=()

@@ -216,6 +216,9 @@ LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_APP_FLUSHRESULTS:
             FlushResultsPiece();
             return 0;
+        case WM_APP_HANDOVERS:
+            QueueHandOvers();
+            return 0;
         case WM_COPYDATA:
             return lParam && TakeHandOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE
                                                                                             : FALSE;

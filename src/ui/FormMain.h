@@ -31,6 +31,8 @@ struct JobQueueState;
 constexpr UINT WM_APP_UICALLS = WM_APP + 1;
 // Puts the next piece of the texts waiting for the view into it.
 constexpr UINT WM_APP_FLUSHRESULTS = WM_APP + 2;
+// Takes in the paths of hand-overs already answered (see TakeHandOver).
+constexpr UINT WM_APP_HANDOVERS = WM_APP + 3;
 // Under Wine an insertion into the view takes about half a millisecond per
 // block: a piece this large keeps the window answering within about 10 ms.
 constexpr std::size_t kResultsPerInsertion = 20;
@@ -145,9 +147,12 @@ class TFormMain {
     // paths the other starts hand over until kBurstQuietMs pass without one.
     void CollectBurst(TBurstCollector collector);
     bool Collecting() const { return burst_.Holds(); }
-    // WM_COPYDATA: true when the window took the paths of a hand-over, as a
-    // command-line intake; anything else is refused and changes nothing.
+    // WM_COPYDATA: true when the window took the paths of a hand-over, to be
+    // queued as a command-line intake once the sender has its answer;
+    // anything else is refused and changes nothing.
     bool TakeHandOver(const COPYDATASTRUCT& data);
+    // WM_APP_HANDOVERS: queues the hand-overs taken, in the order they came.
+    void QueueHandOvers();
 
     // Result view commands.
     void Btn_ComTextClick();
@@ -284,7 +289,7 @@ class TFormMain {
     bool settingsSaved_ = false;  // the settings are saved at most once a run
     TWindowState pendingState_ = TWindowState::wsNormal;
     TBurstCollector burst_;
-    // Hand-overs that arrived while an earlier one was being taken in.
+    // Hand-overs answered and not yet queued.
     std::deque<std::vector<std::wstring>> handOvers_;
     bool takingHandOvers_ = false;
 };

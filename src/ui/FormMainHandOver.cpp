@@ -34,12 +34,23 @@ bool TFormMain::TakeHandOver(const COPYDATASTRUCT& data) {
     if (!Collecting() || closing_ || !JobQueue || IntakeScans().Closing()) return false;
     std::optional<std::vector<std::wstring>> paths = DecodeHandOver(data.lpData, data.cbData);
     if (!paths) return false;
+    // The sender waits for the answer, and a folder's scan may take longer
+    // than it waits: the paths are queued after the answer, by a message of
+    // the window's own. Only the first of the hand-overs waiting posts it.
+    if (handOvers_.empty() && !takingHandOvers_ &&
+        !::PostMessageW(handle_, WM_APP_HANDOVERS, 0, 0)) {
+        return false;  // the start keeps its paths and opens its own window
+    }
+    handOvers_.push_back(std::move(*paths));
     // The quiet time starts again with every hand-over taken.
     ::SetTimer(handle_, kBurstTimer, kBurstQuietMs, nullptr);
-    handOvers_.push_back(std::move(*paths));
+    return true;
+}
+
+void TFormMain::QueueHandOvers() {
     // A hand-over that arrives while an earlier one scans its folders waits
     // for it: the paths go in in the order they arrived.
-    if (takingHandOvers_) return true;
+    if (takingHandOvers_) return;
     takingHandOvers_ = true;
     const ScopeGuard done([this] { takingHandOvers_ = false; });
     while (!handOvers_.empty() && JobQueue && !IntakeScans().Closing()) {
@@ -47,5 +58,6 @@ bool TFormMain::TakeHandOver(const COPYDATASTRUCT& data) {
         handOvers_.pop_front();
         QueueHandedOverPaths(next);
     }
-    return true;
+    // A window that closes meanwhile drops them with the rest of its queue.
+    handOvers_.clear();
 }

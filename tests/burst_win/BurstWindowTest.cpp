@@ -101,6 +101,23 @@ TEST_F(BurstWindowTest, ARelativeArgumentIsHandedOverAsAFullPath) {
     EXPECT_EQ(Queue().back(), b);
 }
 
+TEST_F(BurstWindowTest, AHandOverIsAnsweredBeforeItsFolderIsScanned) {
+    // The sender waits for its answer only so long: a folder whose scan took
+    // longer would otherwise end up in two windows.
+    const std::wstring a = MakeFile(L"a.txt", "a");
+    const std::wstring sub = folder.MakeFolder(L"sub");
+    const std::wstring inside = MakeFile(L"sub\\b.txt", "b");
+    CreateCollectingForm({a});
+    ASSERT_TRUE(WaitIdle());
+    std::vector<std::uint8_t> payload = EncodeHandOver({sub});
+    COPYDATASTRUCT data{kHandOverTag, static_cast<DWORD>(payload.size()), payload.data()};
+    EXPECT_EQ(::SendMessageW(form_->Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)),
+              TRUE);
+    EXPECT_EQ(Queue(), std::vector<std::wstring>{a}) << "nothing scanned before the answer";
+    ASSERT_TRUE(PumpUntil([&] { return ViewText().find(inside) != std::wstring::npos; }, 120000));
+    EXPECT_EQ(Queue().back(), inside);
+}
+
 TEST_F(BurstWindowTest, AStartAfterTheQuietTimeIsElectedAgain) {
     CreateCollectingForm({MakeFile(L"a.txt", "a")});
     // The quiet time's timer ends the collecting.
@@ -159,8 +176,7 @@ TEST_F(BurstWindowTest, HandOversTheWindowRefusesChangeNothing) {
     COPYDATASTRUCT data{kHandOverTag, static_cast<DWORD>(good.size()), good.data()};
     EXPECT_EQ(::SendMessageW(form_->Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)),
               TRUE);
-    ASSERT_TRUE(WaitIdle());
-    EXPECT_NE(ViewText().find(b), std::wstring::npos);
+    EXPECT_TRUE(PumpUntil([&] { return ViewText().find(b) != std::wstring::npos; }, 120000));
 }
 
 // Runs a function when a message posted to it is served: inside the message
