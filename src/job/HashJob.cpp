@@ -176,6 +176,9 @@ void HashJob::ShowChunkProgress() {
     // The file's last chunk: its block follows in microseconds and takes
     // the position along.
     if (nProgressPos >= nFileSize) return;
+    const std::uint32_t now = platform_.ProgressTick();
+    if (lastProgressPostTick_ && now - *lastProgressPostTick_ < kProgressPostIntervalMs) return;
+    lastProgressPostTick_ = now;  // wraps at 2^32 ms, as the difference does
     PostHeldPositions();
 }
 

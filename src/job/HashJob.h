@@ -5,13 +5,15 @@
 // one's. A big file's content is read in chunks of READ_CHUNK_SIZE bytes and
 // hashed by the selected algorithms, each at its own pace on the pool's
 // threads (ContentHasher). The job hands the window one block per file, in
-// queue order, and progress for every chunk all algorithms have taken, each
+// queue order, and progress for every chunk all algorithms have taken, both
 // posted to the UI thread (the job goes on while they travel, and they
-// arrive in order), and the control state changes, each through a
-// synchronous call.
+// arrive in order; a big file's chunk progress at most every
+// kProgressPostIntervalMs, the positions between riding along), and the
+// control state changes, each through a synchronous call.
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,11 @@
 #include "JobWindow.h"
 #include "ThreadPool.h"
 #include "UiCallQueue.h"
+
+// A big file's chunk progress is posted to the UI thread at most this often;
+// the positions in between wait for the next post (the window paints its bar
+// ten times a second anyway, and each post wakes the UI thread).
+inline constexpr std::uint32_t kProgressPostIntervalMs = 100;
 
 class HashJob {
   public:
@@ -81,6 +88,8 @@ class HashJob {
     std::vector<std::int32_t> heldPositions_;
     // The position the window was last told of (or is about to be).
     std::int32_t lastPosition_ = -1;
+    // When chunk progress was last posted, from the platform's TickCount.
+    std::optional<std::uint32_t> lastProgressPostTick_;
 };
 
 // StartHash's part after the view is prepared, on the UI thread, while no job

@@ -47,6 +47,9 @@ class JobPlatform {
     virtual void FreeBuffer(std::byte* buffer) noexcept = 0;
     // Milliseconds, wrapping at 2^32.
     virtual std::uint32_t TickCount() = 0;
+    // Milliseconds that pace how often the window is told of progress;
+    // apart from TickCount only so that tests can time the two apart.
+    virtual std::uint32_t ProgressTick() { return TickCount(); }
     // The system's reason for an error code, never empty.
     virtual std::wstring ErrorReason(ErrorCode code) = 0;
     // The locale's number and time settings in force now; the regional

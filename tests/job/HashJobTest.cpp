@@ -190,6 +190,31 @@ TEST_F(HashJobTest, OneFileOfEightFullChunksShowsEighthsThenReadsZeroBytes) {
     EXPECT_EQ(job.log.Count("read:/big:0"), 1u);
 }
 
+TEST_F(HashJobTest, ChunkProgressIsPostedAtMostOncePerIntervalAndNoneIsLost) {
+    struct Case {
+        const char* what;
+        std::uint32_t progressTickStep;
+        std::size_t progressPosts;  // the last chunk's position travels with the block
+    };
+    const Case cases[] = {
+        {"every chunk an interval after the last", kProgressPostIntervalMs, 7},
+        {"four chunks to an interval", kProgressPostIntervalMs / 4, 2},
+        {"no time passes", 0, 1},
+    };
+    for (const Case& c : cases) {
+        JobHarness paced;
+        paced.window.options = AlgorithmOptions(true, false, false, false);
+        paced.platform.progressTickStep = c.progressTickStep;
+        paced.platform.AddFile(L"/big", SizedFile(8 * kChunk));
+        paced.Queue({L"/big"});
+        paced.RunJob();
+        EXPECT_EQ(paced.window.positions, (std::vector<int>{12, 25, 38, 50, 62, 75, 88, 100}))
+            << c.what;
+        // With the start, the block and the end.
+        EXPECT_EQ(paced.uiCallsRun, c.progressPosts + 3) << c.what;
+    }
+}
+
 TEST_F(HashJobTest, EightFilesOfWhichOneCannotBeOpened) {
     struct Case {
         int unopenable;

@@ -236,6 +236,12 @@ std::shared_ptr<const LocaleSettings> FakeJobPlatform::LocaleSnapshot() {
     return localeSnapshots ? localeSnapshots() : JobPlatform::LocaleSnapshot();
 }
 
+std::uint32_t FakeJobPlatform::ProgressTick() {
+    std::lock_guard lock(mutex_);
+    nextProgressTick_ += progressTickStep;
+    return nextProgressTick_;
+}
+
 std::uint32_t FakeJobPlatform::TickCount() {
     std::lock_guard lock(mutex_);
     if (!ticking_) {

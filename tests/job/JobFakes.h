@@ -72,6 +72,7 @@ class FakeJobPlatform final : public JobPlatform {
     ErrorCode AllocateBuffer(std::size_t size, std::byte*& buffer) override;
     void FreeBuffer(std::byte* buffer) noexcept override;
     std::uint32_t TickCount() override;
+    std::uint32_t ProgressTick() override;
     // "reason <code>"
     std::wstring ErrorReason(ErrorCode code) override;
     // From `localeSnapshots` when set, else the process's snapshot.
@@ -84,6 +85,9 @@ class FakeJobPlatform final : public JobPlatform {
     bool allocationThrows = false;
     std::uint32_t firstTick = 0;
     std::uint32_t tickStep = 0;  // milliseconds between two TickCount calls
+    // Milliseconds between two ProgressTick calls: by default every chunk's
+    // progress is posted as it comes.
+    std::uint32_t progressTickStep = kProgressPostIntervalMs;
     // Runs on the job's thread after a read, with the path and the read's
     // number (from 0).
     std::function<void(const std::wstring&, int)> afterRead;
@@ -103,6 +107,7 @@ class FakeJobPlatform final : public JobPlatform {
     int openFiles_ = 0;
     int heldBuffers_ = 0;
     std::uint32_t nextTick_ = 0;
+    std::uint32_t nextProgressTick_ = 0;
     bool ticking_ = false;
 };
 
