@@ -273,6 +273,9 @@ big_runs() {
     echo "| $(printf '%s\n' "${jobs[@]}" | median) | $(printf '%s\n' "${calcs[@]}" | median) |" \
         "$(printf '%s\n' "${ratios[@]}" | median) | $before |"
     echo
+    echo "Each turn, hashbench job / the window (s): $(paste -d/ <(printf '%s\n' "${jobs[@]}") \
+        <(printf '%s\n' "${calcs[@]}") | tr '\n' ' ')"
+    echo
     echo "Target: ratio <= 1.03."
     echo
 }

@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -131,11 +132,15 @@ class TFormMain {
     void StartHash();
     void StopHash();
     void SynchronizeResult(const std::wstring& Result);
+    // During a job the position waits for the paint timer (ShowHeldProgress).
     void UpdateProgress(int position);
     void SetTaskbarProgress(std::int64_t Pos);
     void DisableControls();
     void EnableControls();
     void WriteStageTimes();
+    // The bar and the taskbar button at `position` (0 to 100).
+    void ShowProgress(int position);
+    void ShowHeldProgress();
     // The paint timer's turn: a piece of the waiting texts into the view,
     // then the held-back controls painted.
     void PaintJobChanges();
@@ -260,6 +265,8 @@ class TFormMain {
     ThrottledPaint jobPaint_{kJobPaintTimer, kJobPaintIntervalMs};
     // What the taskbar button shows; -1 before the first update.
     int taskbarPosition_ = -1;
+    // The job's latest position, until the paint timer shows it.
+    std::optional<int> heldProgress_;
     // The view's text length after the latest append, and whether its last
     // line was then empty; Length -1 when unknown.
     struct ViewEnd {

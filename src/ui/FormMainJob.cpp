@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CheckViewMarks.h"
@@ -167,6 +168,7 @@ void TFormMain::AppendResult(const std::wstring& Result, TResultStyle style) {
 }
 
 void TFormMain::PaintJobChanges() {
+    ShowHeldProgress();
     FlushResultsPiece();
     jobPaint_.OnTimer(kJobPaintTimer);
 }
@@ -252,15 +254,29 @@ void TFormMain::InsertResults(std::size_t count) {
 }
 
 void TFormMain::UpdateProgress(int position) {
+    const int wanted = std::clamp(position, 0, 100);
+    // Each change of the bar costs calls to the window system (its
+    // invalidation and update, a round trip to the server under Wine), which
+    // the job's updates between two paints would pay for nothing.
+    if (jobPaint_.Schedule()) {
+        heldProgress_ = wanted;
+        return;
+    }
+    ShowProgress(wanted);
+}
+
+void TFormMain::ShowHeldProgress() {
+    if (const std::optional<int> held = std::exchange(heldProgress_, std::nullopt)) {
+        ShowProgress(*held);
+    }
+}
+
+void TFormMain::ShowProgress(int position) {
     HWND bar = ProgressBar.Handle;
     const auto shown = TimeStage(Stage::ProgressBar, [&] {
         const auto before = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
-        const int wanted = std::clamp(position, 0, 100);
         // Many small files share one percent: only a change is worth a paint.
-        if (wanted != before) {
-            jobPaint_.HoldBack(bar);
-            ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(wanted), 0);
-        }
+        if (position != before) ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
         return static_cast<std::int64_t>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
     });
     SetTaskbarProgress(shown);
@@ -290,6 +306,7 @@ void TFormMain::EnableControls() {
         refused = error;
     }
     SetJobControls(/*jobRunning=*/false);
+    ShowHeldProgress();
     jobPaint_.End();  // the job's last changes are painted by the next WM_PAINT
     if (kStageTimesBuiltIn) WriteStageTimes();
     if (refused) ShowException(*refused);

@@ -34,17 +34,20 @@ bool ThrottledPaint::HoldBack(HWND control) {
         held_.push_back(control);
         ::SendMessageW(control, WM_SETREDRAW, FALSE, 0);
     }
-    if (!timerArmed_ && owner_) {
+    if (!owner_ || Schedule()) return true;
+    // Without a timer nothing would paint the change later.
+    ReleaseHeld(/*paintNow=*/true);
+    return false;
+}
+
+bool ThrottledPaint::Schedule() {
+    if (!throttling_ || !owner_) return false;
+    if (!timerArmed_) {
         const UINT pause = std::max(intervalMs_, kPauseToPaint * lastPaintMs_);
         timerArmed_ = ::SetTimer(owner_, timerId_, pause, nullptr) != 0;
         dueTick_ = ::GetTickCount64() + pause;
-        // Without a timer nothing would paint the change later.
-        if (!timerArmed_) {
-            ReleaseHeld(/*paintNow=*/true);
-            return false;
-        }
     }
-    return true;
+    return timerArmed_;
 }
 
 bool ThrottledPaint::OnTimer(UINT_PTR timerId) {

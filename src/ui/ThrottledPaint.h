@@ -32,6 +32,11 @@ class ThrottledPaint {
     // change is to be left unpainted; false when the caller paints it.
     bool HoldBack(HWND control);
 
+    // While throttling, arms the timer for a change that the owner makes
+    // itself when the timer fires. False when it makes it at once: not
+    // throttling, or no timer to be had.
+    bool Schedule();
+
     // The owner's WM_TIMER: true when it was this timer's, which then paints
     // the held-back controls.
     bool OnTimer(UINT_PTR timerId);

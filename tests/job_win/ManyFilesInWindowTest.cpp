@@ -117,4 +117,30 @@ TEST_F(ManyFilesInWindowTest, TheBarIsPaintedWhileHandOversKeepTheWindowBusy) {
     EXPECT_GE(painted, 5) << "painted " << painted << " times in 1.5 s";
 }
 
+LRESULT CALLBACK CountPositionChanges(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR changes) {
+    if (message == PBM_SETPOS) ++*reinterpret_cast<int*>(changes);
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(ManyFilesInWindowTest, TheBarTakesTheLatestPositionWhenTheTimerPaints) {
+    // Each change of the bar costs calls to the window system: a big file's
+    // updates between two paints would pay them for nothing.
+    CreateForm();
+    HWND bar = form_->ProgressBar.Handle;
+    int changes = 0;
+    ASSERT_TRUE(
+        ::SetWindowSubclass(bar, CountPositionChanges, 2, reinterpret_cast<DWORD_PTR>(&changes)));
+    form_->DisableControls();
+    for (int position = 1; position <= 40; ++position) form_->UpdateProgress(position);
+    EXPECT_EQ(changes, 0);
+    ::SendMessageW(form_->Handle(), WM_TIMER, kJobPaintTimer, 0);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 40);
+    form_->UpdateProgress(70);
+    form_->EnableControls();  // the job's end shows what waits
+    EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 70);
+    ::RemoveWindowSubclass(bar, CountPositionChanges, 2);
+}
+
 }  // namespace
