@@ -52,14 +52,27 @@ BOOL CALLBACK MatchChild(HWND hwnd, LPARAM param) {
     wchar_t cls[64] = {};
     ::GetClassNameW(hwnd, cls, 64);
     if (_wcsnicmp(cls, L"RICHEDIT", 8) == 0) return TRUE;
-    if (WindowText(hwnd) == search->Wanted) {
+    if (Caption(hwnd) == search->Wanted) {
         search->Found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
+// Whether a window whose view and start/stop button these are shows no
+// running job.
+bool IsIdle(HWND view, HWND button) {
+    const bool neverStarted = !::IsWindowEnabled(view) && !::IsWindowEnabled(button);
+    return neverStarted || Caption(button) == kStartCaption;
+}
+
 }  // namespace
+
+std::wstring Caption(HWND window) {
+    wchar_t text[256] = {};
+    const int length = ::InternalGetWindowText(window, text, 256);
+    return std::wstring(text, static_cast<std::size_t>(length));
+}
 
 HWND WaitForMainWindow(DWORD timeoutMs, DWORD processId) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
@@ -112,17 +125,22 @@ std::wstring WindowText(HWND window) {
 bool IsIdle(HWND window) {
     HWND view = ResultView(window);
     HWND button = StopButton(window);
-    if (!view || !button) return false;
-    const bool neverStarted = !::IsWindowEnabled(view) && !::IsWindowEnabled(button);
-    return neverStarted || WindowText(button) == kStartCaption;
+    return view && button && IsIdle(view, button);
 }
 
 bool WaitForIdle(HWND window, DWORD timeoutMs, DWORD settleMs, DWORD pollMs) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     ULONGLONG idleSince = 0;
+    // Found once: the controls live as long as the window.
+    HWND view = nullptr;
+    HWND button = nullptr;
     while (::GetTickCount64() < deadline) {
         if (!::IsWindow(window)) return false;
-        if (IsIdle(window)) {
+        if (!view || !button) {
+            view = ResultView(window);
+            button = StopButton(window);
+        }
+        if (view && button && IsIdle(view, button)) {
             if (idleSince == 0) idleSince = ::GetTickCount64();
             if (::GetTickCount64() - idleSince >= settleMs) return true;
         } else {

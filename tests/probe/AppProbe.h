@@ -19,7 +19,11 @@ HWND FindChildByClass(HWND window, const std::wstring& className);
 HWND ResultView(HWND window);
 HWND StopButton(HWND window);
 
+// The window's text through messages to its thread (a control's whole text).
 std::wstring WindowText(HWND window);
+// The text the system holds for the window (a caption): read without a
+// message, so that a waiting probe never wakes the program's UI thread.
+std::wstring Caption(HWND window);
 
 // True while the window shows no running job: either no job has started
 // (result view and start/stop button disabled) or the start/stop button
